@@ -1,0 +1,59 @@
+# Tarvelion: the two everyday commands are `make run` and `make test`.
+
+SHELL := /bin/bash
+
+SUITE ?= ../shared/m68k-tests
+ONLY ?=
+JOBS ?= $(shell nproc)
+
+RELEASE := build/release
+ASAN := build/asan
+
+.PHONY: all deps release asan test test-release test-asan conformance bench run clean
+
+all: release
+
+deps:
+	@scripts/install-deps
+
+release: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release -j $(JOBS)
+
+asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+
+# Every test: the release build's tests and the conformance run, then the same tests
+# built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test: test-release test-asan
+
+test-release: release
+	@ctest --preset release -j $(JOBS)
+	@$(MAKE) --no-print-directory conformance-if-present BUILD=$(RELEASE)
+
+test-asan: asan
+	@ctest --preset asan -j $(JOBS)
+	@$(MAKE) --no-print-directory conformance-if-present BUILD=$(ASAN)
+
+BUILD ?= $(RELEASE)
+
+.PHONY: conformance-if-present
+conformance-if-present:
+	@if [ -d "$(SUITE)" ]; then \
+	  $(BUILD)/tests/conformance/m68k-conformance --unbuilt tests/conformance/unbuilt.txt $(SUITE) $(ONLY) \
+	    > $(BUILD)/conformance.log; status=$$?; \
+	  grep -E '^(  FAIL|rules:|conformance:)' $(BUILD)/conformance.log; \
+	  exit $$status; \
+	else \
+	  echo "conformance: suite folder $(SUITE) not found, skipped"; \
+	fi
+
+conformance: release
+	@$(RELEASE)/tests/conformance/m68k-conformance --unbuilt tests/conformance/unbuilt.txt $(SUITE) $(ONLY)
+
+bench: release
+	@$(RELEASE)/bench/kqbench --benchmark_counters_tabular=true
+
+clean:
+	rm -rf build
