@@ -43,8 +43,9 @@ TEST(Census, NamesMatchHandlers) {
     EXPECT_EQ(it->second, M68kOpTable[slot]) << name;
     auto [it2, fresh2] = byHandler.emplace(M68kOpTable[slot], name);
     EXPECT_EQ(it2->second, name);
-    if (name != "M68kIllegal" && name != "M68kLineA" && name != "M68kLineF" && name != "M68kUnbuilt")
+    if (name != "M68kIllegal" && name != "M68kLineA" && name != "M68kLineF" && name != "M68kUnbuilt") {
       EXPECT_EQ(name.rfind("M68kOp", 0), 0u) << name;
+    }
   }
   EXPECT_EQ(std::string(M68kOpNames[0x4E71 >> 3]), "M68kOpSystemControl");
   EXPECT_EQ(std::string(M68kOpNames[0x4E40 >> 3]), "M68kOpTRAP");
