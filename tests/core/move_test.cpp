@@ -138,30 +138,6 @@ TEST_F(MoveTest, MoveaSignExtendsWordsAndLeavesTheFlags) {
   EXPECT_EQ(M68kSR & 0x1F, 0);
 }
 
-TEST_F(MoveTest, MoveaKeepsTheLoadedValueOverTheSourceStep) {
-  M68kRegs[11] = 0x2000;
-  kqtest::Poke32(0x2000, 0x00ABCDEF);
-  Run({0x265B});  // MOVEA.L (A3)+,A3
-  EXPECT_EQ(M68kRegs[11], 0x00ABCDEFu);
-
-  // To A7: only the live stack pointer changes, not the stores of the other.
-  M68kUSP = 0x111;
-  M68kSSP = 0x222;
-  Run({0x2E7C, 0x0000, 0x1000});  // MOVEA.L #$1000,A7
-  EXPECT_EQ(M68kRegs[15], 0x1000u);
-  EXPECT_EQ(M68kUSP, 0x111u);
-  EXPECT_EQ(M68kSSP, 0x222u);
-}
-
-TEST_F(MoveTest, MoveqFillsTheWholeRegister) {
-  M68kRegs[3] = 0x12345678;
-  Run({0x76FF});  // MOVEQ #-1,D3
-  EXPECT_EQ(M68kRegs[3], 0xFFFFFFFFu);
-  EXPECT_EQ(M68kPC, kPc + 2);
-  Run({0x767F});
-  EXPECT_EQ(M68kRegs[3], 0x7Fu);
-}
-
 TEST(MoveTable, HandlerNames) {
   const std::pair<uint16_t, const char*> expected[] = {
       {0x1618, "M68kOpMOVE_B_PostInc_D3"},       {0x1F38, "M68kOpMOVE_B_Mode7_PreDecA7"},

@@ -105,11 +105,4 @@ TEST_F(StatusRegisterTest, TraceBitTakesEffectWithTheNextInstruction) {
   EXPECT_EQ(M68kSR & kSrT, 0);
 }
 
-TEST_F(StatusRegisterTest, LeavingSupervisorStateSwitchesToTheUserStack) {
-  M68kUSP = 0x6000;
-  Run({0x46FC, 0x0000});  // MOVE #0,SR
-  EXPECT_EQ(M68kSSP, kSsp);
-  EXPECT_EQ(M68kRegs[15], 0x6000u);
-}
-
 }  // namespace
