@@ -34,6 +34,15 @@ M68K_INLINE uint32_t BriefIndexOffset(uint32_t ext) {
   return index + SignExtend<Size::B>(ext);
 }
 
+// Whether a mode-7 handler accepts the register field. When it does not, the
+// illegal-instruction exception is taken and the handler must end with no other effect.
+// Handlers that fetch something before their effective address call this first.
+template <unsigned Allowed7> inline bool Mode7Accepts(unsigned reg) {
+  if (reg <= 4 && (Allowed7 & (1u << reg))) return true;
+  M68kException(kVecIllegal);
+  return false;
+}
+
 // Step of (An)+ and -(An): a byte through A7 moves it by two.
 template <Size S> M68K_INLINE uint32_t StepFor(unsigned reg) {
   if constexpr (S == Size::B) return reg == 7 ? 2 : 1;
@@ -87,10 +96,7 @@ struct Ea {
       uint32_t base = M68kAddrRegs[reg];
       address = base + BriefIndexOffset(FetchWord());
     } else {
-      if (reg > 4 || !(Allowed7 & (1u << reg))) {
-        M68kException(kVecIllegal);
-        return false;
-      }
+      if (!Mode7Accepts<Allowed7>(reg)) return false;
       switch (reg) {
         case 0:
           address = SignExtend<Size::W>(FetchWord());

@@ -2,8 +2,9 @@
 // state before and after one instruction, gzip JSON, one file per instruction group) on
 // our core and compares the result.
 //
-// Where this core departs from a real 68000 by design, a named rule skips the test or
-// masks part of the comparison, and every rule's count is reported:
+// Where this core departs from a real 68000 by design, or a record of the suite is known
+// to be wrong, a named rule skips the test or masks part of the comparison, and every
+// rule's count is reported:
 //   alias            two addresses of the test meet on the 17-bit bus: skipped
 //   address-error    the real processor took an address error: skipped
 //   a7-byte          a byte operand through (A7)+ or -(A7): skipped
@@ -11,6 +12,10 @@
 //   btst-imm         BTST Dn,#imm, illegal here: skipped
 //   sr-unassigned    instructions that load SR or CCR from data: SR compared through 0xA71F
 //   undefined-flags  CHK, DIVU, DIVS, ABCD, SBCD, NBCD: only the flags this core defines
+//   damaged-record   a record whose final state is not the instruction's result: skipped
+//   asr-overshift    ASR of a negative operand by a register count above its width: the
+//                    records clear X and C, though the sign bit is the last bit shifted
+//                    out; X and C not compared
 //
 // Usage: m68k-conformance [--unbuilt FILE] DIR [NAME...]
 // Exit status 1 when a compared test fails in a file that is not listed as unbuilt.
@@ -67,9 +72,24 @@ bool ReadGzip(const fs::path& path, std::string& out) {
   return ok;
 }
 
-const char* const kRules[] = {"alias", "address-error", "a7-byte", "trace", "btst-imm", "sr-unassigned",
-                              "undefined-flags"};
-enum Rule { kAlias, kAddressError, kA7Byte, kTrace, kBtstImm, kSrUnassigned, kUndefinedFlags, kRuleCount };
+const char* const kRules[] = {"alias",         "address-error",   "a7-byte",        "trace",        "btst-imm",
+                              "sr-unassigned", "undefined-flags", "damaged-record", "asr-overshift"};
+enum Rule {
+  kAlias,
+  kAddressError,
+  kA7Byte,
+  kTrace,
+  kBtstImm,
+  kSrUnassigned,
+  kUndefinedFlags,
+  kDamagedRecord,
+  kAsrOvershift,
+  kRuleCount
+};
+
+// Records whose final registers have nothing to do with the instruction (ASL.B #2 that
+// changes all 32 bits of its register).
+const std::set<std::string> kDamagedRecords = {"e502 [ASL.b Q, D2] 1761"};
 
 struct Counts {
   long tests = 0, compared = 0, passed = 0, failed = 0, skipped = 0;
@@ -146,6 +166,7 @@ Outcome RunTest(const json& test) {
   if (ByteThroughA7(Disassembly(name))) return skip(kA7Byte);
   if (sr0 & 0x8000) return skip(kTrace);
   if ((opcode & 0xF1FF) == 0x013C) return skip(kBtstImm);
+  if (kDamagedRecords.count(name)) return skip(kDamagedRecord);
 
   // Load the state.
   for (uint32_t a : addresses) Ram[a & 0x1FFFF] = 0;
@@ -204,6 +225,15 @@ Outcome RunTest(const json& test) {
     flagMask = 0x000E;
   }
   if (flagMask) out.masked[kUndefinedFlags] = true;
+  if ((opcode & 0xF138) == 0xE020 && (opcode & 0x00C0) != 0x00C0) {  // ASR Dx,Dy
+    const unsigned width = 8u << ((opcode >> 6) & 3);
+    const uint32_t count = in[kRegNames[(opcode >> 9) & 7]].get<uint32_t>() & 63;
+    const uint32_t operand = in[kRegNames[opcode & 7]];
+    if (count > width && ((operand >> (width - 1)) & 1)) {
+      flagMask |= 0x0011;
+      out.masked[kAsrOvershift] = true;
+    }
+  }
   srMask &= uint16_t(~flagMask);
 
   char buf[160];
