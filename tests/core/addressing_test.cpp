@@ -228,4 +228,13 @@ TEST(Bus, LaterMappingsReplaceEarlierOnesPageByPage) {
   EXPECT_EQ(MemWriteWord[0x11], IgnoreWriteWord);
 }
 
+TEST(Bus, MappingOutsideTheWindowIsAProgrammingError) {
+  // Checked where assertions are on (debug and sanitizer builds); elsewhere the pages
+  // outside the window are left alone.
+  EXPECT_DEBUG_DEATH(MapReadHandlers(0x1FF00, 0x200, Probe<0>, Probe<0>, Probe<0>), "");
+  EXPECT_DEBUG_DEATH(MapWriteHandlers(0x20000, 0x100, ProbeWrite<0>, ProbeWrite<0>, ProbeWrite<0>), "");
+  EXPECT_DEBUG_DEATH(MapReadHandlers(0x1080, 0x100, Probe<0>, Probe<0>, Probe<0>), "");
+  InitMemoryMap();
+}
+
 }  // namespace
