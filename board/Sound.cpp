@@ -1,0 +1,62 @@
+#include "board/Sound.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+static_assert(std::endian::native == std::endian::little, "the ring holds little-endian samples");
+static_assert(kSoundBufferSize % kSoundFrameBytes == 0);
+
+int16_t SoundBuffer[kSoundBufferSize / 2];
+std::atomic<uint32_t> SoundWritePos{0};
+std::atomic<uint32_t> SoundPlayPos{0};
+bool SoundStreaming = false;
+
+static std::unique_ptr<SoundDevice> Device;
+
+void SoundCreate(std::unique_ptr<SoundDevice> device) {
+  Device.reset();  // an earlier output stops pulling before its stream is forgotten
+  SoundStreaming = false;
+  SoundWritePos = 0;
+  SoundPlayPos = 0;
+  Device = std::move(device);
+}
+
+bool SoundInit() {
+  if (!Device || !Device->Open()) return false;
+  std::memset(SoundBuffer, 0, sizeof SoundBuffer);
+  SoundStreaming = true;
+  Device->Play();
+  return true;
+}
+
+void SoundUpdate(SoundRenderer render) {
+  if (!SoundStreaming) return;
+  const uint32_t write = SoundWritePos.load(std::memory_order_relaxed) % kSoundBufferSize;
+  SoundWritePos.store(write, std::memory_order_relaxed);
+  // Acquire: the audio thread has finished reading every byte behind the play position.
+  const uint32_t play = SoundPlayPos.load(std::memory_order_acquire);
+  // Equal positions mean the whole ring is written ahead (as right after the start).
+  const uint32_t free = write > play ? play + kSoundBufferSize - write : play - write;
+  const uint32_t bytes = (free >> 1) & ~(kSoundFrameBytes - 1);
+  // The range from the write position, in two parts where it wraps at the ring's end.
+  const uint32_t first = std::min(bytes, kSoundBufferSize - write);
+  const uint32_t second = bytes - first;
+  if (first != 0) render(SoundBuffer + write / 2, first / kSoundFrameBytes, kSoundRate);
+  if (second != 0) render(SoundBuffer, second / kSoundFrameBytes, kSoundRate);
+  // Release: the rendered bytes are in place before the audio thread may read them.
+  SoundWritePos.store(write + bytes, std::memory_order_release);
+}
+
+void SoundConsume(uint8_t* out, uint32_t bytes) {
+  const auto* ring = reinterpret_cast<const uint8_t*>(SoundBuffer);
+  const uint32_t play = SoundPlayPos.load(std::memory_order_relaxed);
+  const uint32_t write = SoundWritePos.load(std::memory_order_acquire) % kSoundBufferSize;
+  const uint32_t ahead = write == play ? kSoundBufferSize : (write + kSoundBufferSize - play) % kSoundBufferSize;
+  const uint32_t take = std::min(bytes, ahead);
+  const uint32_t first = std::min(take, kSoundBufferSize - play);
+  std::memcpy(out, ring + play, first);
+  std::memcpy(out + first, ring, take - first);
+  std::memset(out + take, 0, bytes - take);
+  SoundPlayPos.store((play + take) % kSoundBufferSize, std::memory_order_release);
+}
