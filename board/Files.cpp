@@ -16,8 +16,8 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_
   if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) <= maxBytes) {
     std::vector<uint8_t> bytes(size_t(st.st_size));
     // One byte more than expected must not be there: the file did not grow meanwhile.
-    if (std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fgetc(f) == EOF &&
-        !std::ferror(f))
+    bool whole = bytes.empty() || std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    if (whole && std::fgetc(f) == EOF && !std::ferror(f))
       content = std::move(bytes);
   }
   std::fclose(f);

@@ -95,5 +95,6 @@ void OutputReset(Bitmap& image) {
 void OutputService(int32_t) {
   DrawSevenSegmentDigit(0, LeftDigit);
   DrawSevenSegmentDigit(1, RightDigit);
-  for (int n = 0; n < 10; ++n) LED(LedButtons[n]) = LedStates[n] ? kLedOn : kLedOff;
+  for (int n = 0; n < 10; ++n)
+    LED(LedButtons[n]).store(LedStates[n] ? kLedOn : kLedOff, std::memory_order_relaxed);
 }
