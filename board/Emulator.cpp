@@ -11,6 +11,7 @@
 #include "board/Output.h"
 #include "board/Ram.h"
 #include "board/Rom.h"
+#include "board/Sound.h"
 #include "board/Switches.h"
 #include "board/Timer.h"
 #include "board/Uart.h"
@@ -19,7 +20,7 @@
 Bitmap LcdDisplay;
 Bitmap SevenSegmentDisplay;
 
-void BoardInit() {
+void BoardInit(std::unique_ptr<SoundDevice> sound) {
   CpuInit();
   KeyboardInit();
   CartridgeRemove();
@@ -30,9 +31,11 @@ void BoardInit() {
   LcdInit();
   OutputInit();
   WaveInit();
+  SoundCreate(std::move(sound));
 }
 
 void BoardSetup(const std::string& romFile) {
+  SoundInit();  // without sound the board runs all the same
   RamMap();
   NvrMap();
   CartridgeMap();
@@ -51,6 +54,7 @@ void BoardSetup(const std::string& romFile) {
 }
 
 void SliceService(int32_t count) {
+  SoundUpdate();
   CartridgeCheck(count);
   TimerTick(count);
   LcdService(count);

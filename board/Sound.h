@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "board/WaveRender.h"
+
 constexpr int32_t kSoundRate = 44100;
 // One frame: the left then the right sample, signed 16-bit little-endian.
 constexpr uint32_t kSoundFrameBytes = 4;
@@ -52,7 +54,7 @@ void SoundCreate(std::unique_ptr<SoundDevice> device = HostSoundDevice());
 bool SoundInit();
 // After every slice: renders into the free half of the ring ahead of the last refill.
 // Does nothing at all while there is no stream.
-void SoundUpdate(SoundRenderer render);
+void SoundUpdate(SoundRenderer render = WaveRender);
 // The host's audio thread: copies the next bytes of the ring to out and moves the play
 // position past them. Where the refills have fallen behind, it stops at the write
 // position and gives silence for the rest.

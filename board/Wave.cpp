@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "board/Io.h"
+#include "board/WaveRender.h"
 
 WaveChip WaveChipA;
 WaveChip WaveChipB;
@@ -95,8 +96,7 @@ void WaveStrobeWriteLong(uint32_t, uint32_t) { Strobe(0); }
 
 void WaveInit() {
   for (WaveChip* chip : WaveChips) WaveChipInit(*chip);
-  // The audio renderer's voice filters and chorus lines are built here too, after the
-  // chips; their state belongs to the renderer.
+  WaveRenderInit();
   WaveRamChanged = true;
 }
 

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "board/Wave.h"
+
 // One voice's filter: the coefficients and the inputs they were computed from, and the
 // state of its four stages.
 struct LadderFilter {
@@ -59,3 +61,10 @@ uint32_t ChorusClockStep(float chorus, int32_t rate);
 
 // Phase step per frame of an oscillator at the frequency register's value.
 uint32_t WavePhaseStep(uint16_t frequency, int32_t rate);
+// Takes each voice's wave and phase step from its registers.
+void WaveUpdateVoices(WaveChip& chip, int32_t rate);
+
+// Writes frames of interleaved stereo (left, right) at the rate (not 0) from the wave
+// chips, the DAC's control values and the output lines. With the output disabled it
+// writes silence and leaves every phase, filter and chorus line as it stands.
+void WaveRender(int16_t* out, uint32_t frames, int32_t rate);

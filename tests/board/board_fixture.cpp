@@ -124,7 +124,7 @@ void BoardTest::BuildBoard(const std::vector<uint8_t>& rom) {
   RestoreStartValues();
   SetNvrDirectory(dir.Path());
   InitMemoryMap();
-  BoardInit();
+  BoardInit(nullptr);  // no audio output: the sound stream stays idle
   std::string romFile = dir.File("kq.bin");
   std::filesystem::remove(romFile);
   if (!rom.empty()) WriteFile(romFile, rom);
