@@ -52,7 +52,8 @@ void SoundConsume(uint8_t* out, uint32_t bytes) {
   const auto* ring = reinterpret_cast<const uint8_t*>(SoundBuffer);
   const uint32_t play = SoundPlayPos.load(std::memory_order_relaxed);
   const uint32_t write = SoundWritePos.load(std::memory_order_acquire) % kSoundBufferSize;
-  const uint32_t ahead = write == play ? kSoundBufferSize : (write + kSoundBufferSize - play) % kSoundBufferSize;
+  const uint32_t ahead =
+      write == play ? kSoundBufferSize : (write + kSoundBufferSize - play) % kSoundBufferSize;
   const uint32_t take = std::min(bytes, ahead);
   const uint32_t first = std::min(take, kSoundBufferSize - play);
   std::memcpy(out, ring + play, first);

@@ -15,15 +15,15 @@
 // One voice's filter: the coefficients and the inputs they were computed from, and the
 // state of its four stages.
 struct LadderFilter {
-  int32_t Rate;     // sample rate of the coefficients
-  float Cutoff;     // cutoff control of the coefficients
-  float Res;        // resonance control of the coefficients
-  float StagePole;  // on each stage's own previous output: 2 x StageGain - 1
-  float StageGain;  // on each stage's input
-  float Feedback;   // from the last stage back to the input
-  float B0;         // the previous frame's filter input
-  float B1, B2, B3; // stage outputs, within -1.0 to 1.0
-  float B4;         // last stage after saturation, within -1.0 to 1.0
+  int32_t Rate;      // sample rate of the coefficients
+  float Cutoff;      // cutoff control of the coefficients
+  float Res;         // resonance control of the coefficients
+  float StagePole;   // on each stage's own previous output: 2 x StageGain - 1
+  float StageGain;   // on each stage's input
+  float Feedback;    // from the last stage back to the input
+  float B0;          // the previous frame's filter input
+  float B1, B2, B3;  // stage outputs, within -1.0 to 1.0
+  float B4;          // last stage after saturation, within -1.0 to 1.0
 };
 
 // A bucket-brigade style delay: the input is written at the line's clock rate and the
@@ -45,7 +45,7 @@ extern uint32_t NoiseState;
 uint32_t NoiseDraw();
 
 // Start-up: the eight filters open (cutoff 1.0, no resonance) and silent, both chorus
-// lines silent.
+// lines silent, the noise source at its first value.
 void WaveRenderInit();
 
 void LadderFilterInit(LadderFilter& filter);

@@ -118,13 +118,13 @@ static void RestoreStartValues() {
   std::memset(CgramShadow, 0, sizeof CgramShadow);
 }
 
-void BoardTest::BuildBoard(const std::vector<uint8_t>& rom) {
+void BoardTest::BuildBoard(const std::vector<uint8_t>& rom, std::unique_ptr<SoundDevice> sound) {
   window.messages.clear();
   window.quitRequests = 0;
   RestoreStartValues();
   SetNvrDirectory(dir.Path());
   InitMemoryMap();
-  BoardInit(nullptr);  // no audio output: the sound stream stays idle
+  BoardInit(std::move(sound));
   std::string romFile = dir.File("kq.bin");
   std::filesystem::remove(romFile);
   if (!rom.empty()) WriteFile(romFile, rom);

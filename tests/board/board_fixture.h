@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "board/Host.h"
+#include "board/Sound.h"
 
 namespace kqtest {
 
@@ -73,11 +75,12 @@ class FakeWindow final : public HostWindow {
 };
 
 // Every unit back at its program-start state, then BoardInit (patch memory from an
-// empty folder) and BoardSetup with the ROM image given (none: a missing file).
+// empty folder; no audio output unless one is given) and BoardSetup with the ROM image
+// given (none: a missing file).
 class BoardTest : public ::testing::Test {
  protected:
   void SetUp() override { BuildBoard({}); }
-  void BuildBoard(const std::vector<uint8_t>& rom);
+  void BuildBoard(const std::vector<uint8_t>& rom, std::unique_ptr<SoundDevice> sound = nullptr);
 
   TempDir dir;
   FakeWindow window;

@@ -100,14 +100,15 @@ TEST(LadderFilter, OpenFilterSwingsAroundASteadyLevel) {
   // last output, so the saturated last stage settles slowly around the input.
   LadderFilter filter;
   LadderFilterInit(filter);
-  const std::array<float, 4> expected = {0x1.eaaaaap-2f, 0x1.fd3880p-2f, 0x1.ed18bep-2f, 0x1.fb1e66p-2f};
+  const std::array<float, 4> expected = {0x1.eaaaaap-2f, 0x1.fd3880p-2f, 0x1.ed18bep-2f,
+                                         0x1.fb1e66p-2f};
   for (float out : expected) EXPECT_EQ(LadderFilterProcess(filter, 0.5f), out);
 }
 
 TEST(LadderFilter, StagesStayWithinPlusMinusOne) {
   LadderFilter filter;
   LadderFilterInit(filter);
-  constexpr float kSaturatedOne = 0x1.aaaaaap-1f;  // 1 - 1/6
+  constexpr float kSaturatedOne = 0x1.aaaaaap-1f;               // 1 - 1/6
   EXPECT_EQ(LadderFilterProcess(filter, 3.0f), kSaturatedOne);  // clamped to 1.0 in each stage
   EXPECT_EQ(filter.B1, 1.0f);
   EXPECT_EQ(filter.B3, 1.0f);

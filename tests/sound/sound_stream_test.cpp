@@ -34,7 +34,9 @@ int16_t NextFrame = 1;
 
 // Each frame it renders holds a running count on the left and its negation on the right.
 void CountingRender(int16_t* out, uint32_t frames, int32_t rate) {
-  Calls.push_back({uint32_t(reinterpret_cast<uint8_t*>(out) - reinterpret_cast<uint8_t*>(SoundBuffer)), frames, rate});
+  Calls.push_back(
+      {uint32_t(reinterpret_cast<uint8_t*>(out) - reinterpret_cast<uint8_t*>(SoundBuffer)), frames,
+       rate});
   for (uint32_t i = 0; i < frames; ++i, ++NextFrame) {
     out[2 * i] = NextFrame;
     out[2 * i + 1] = int16_t(-NextFrame);
@@ -148,7 +150,8 @@ TEST_F(SoundStream, PlaysEveryRenderedFrameOnceInOrder) {
   const size_t silence = kSoundBufferSize / kSoundFrameBytes;
   ASSERT_GT(played.size(), silence);
   for (size_t i = 0; i < silence; ++i) ASSERT_EQ(played[i], 0) << i;
-  for (size_t i = silence; i < played.size(); ++i) ASSERT_EQ(played[i], int16_t(i - silence + 1)) << i;
+  for (size_t i = silence; i < played.size(); ++i)
+    ASSERT_EQ(played[i], int16_t(i - silence + 1)) << i;
 }
 
 TEST_F(SoundStream, PlayStopsAtTheWritePositionWhenRefillsFallBehind) {

@@ -19,15 +19,29 @@ constexpr int32_t kRate = 44100;
 // DAC channels.
 constexpr uint32_t kLevel = 0;  // + 4 x voice + chip
 constexpr uint32_t kVca = 32, kCutoff = 40, kPan = 48;
-constexpr uint32_t kLeftRes = 56, kRightRes = 57, kLeftChorus = 58, kRightChorus = 59, kLeftFinal = 60,
-                   kRightFinal = 61;
+constexpr uint32_t kLeftRes = 56, kRightRes = 57, kLeftChorus = 58, kRightChorus = 59,
+                   kLeftFinal = 60, kRightFinal = 61;
 // Latch-1 word bits.
 constexpr uint32_t kRightChorusLine = 0x100, kLeftChorusLine = 0x200, kOutputLine = 0x400;
 
 void Dac(uint32_t channel, uint32_t value) { DacWriteWord(channel * 2, value); }
 void Lines(uint32_t word) { DigitLatchWriteWord(0, word); }
-void Control(WaveChip& chip, int voice, uint16_t value) { WaveRegStore(chip, uint32_t(voice) << 4, value); }
-void Frequency(WaveChip& chip, int voice, uint16_t value) { WaveRegStore(chip, uint32_t(voice) << 4 | 2, value); }
+void Control(WaveChip& chip, int voice, uint16_t value) {
+  WaveRegStore(chip, uint32_t(voice) << 4, value);
+}
+void Frequency(WaveChip& chip, int voice, uint16_t value) {
+  WaveRegStore(chip, uint32_t(voice) << 4 | 2, value);
+}
+
+// Chip c's voice v at full level and amplifier, fully to the left, through an open
+// filter (cutoff 1.0: the stages pass everything, only the last one saturates).
+void OpenVoiceLeft(int c, int v) {
+  Dac(kLevel + 4 * v + c, 0xFFF0);
+  Dac(kVca + v, 0xFFF0);
+  Dac(kCutoff + v, 0xFFF0);
+  Dac(kPan + v, 0xFFF0);
+  Dac(kLeftFinal, 0xFFF0);
+}
 
 // Through the chip's load port, high and low byte of each sample in turn.
 void LoadWave(WaveChip& chip, int wave, const std::vector<int16_t>& samples) {
@@ -74,7 +88,8 @@ TEST_F(WaveRenderTest, VoicesTakeTheirWaveAndStepFromTheRegisters) {
 // a quarter to the left, through a filter well above its pitch.
 TEST_F(WaveRenderTest, LoadedWaveSoundsAtItsPitchAndPan) {
   std::vector<int16_t> sine(128);
-  for (int i = 0; i < 128; ++i) sine[i] = int16_t(int(std::lround(26214 * std::sin(i * 2 * M_PI / 128))) & ~15);
+  for (int i = 0; i < 128; ++i)
+    sine[i] = int16_t(int(std::lround(26214 * std::sin(i * 2 * M_PI / 128))) & ~15);
   LoadWave(WaveChipA, 1, sine);
   Control(WaveChipA, 0, 0x0001);
   Frequency(WaveChipA, 0, 14820);  // step 83884: 440.99 Hz
@@ -113,16 +128,12 @@ uint32_t StateBefore(uint32_t state) {
   return (state - 1u) * inverse;
 }
 
-// Voice 3 plays noise on all four chips; only chip D is heard, fully left, through an
-// open filter: the first frame is the fourth draw of that frame, saturated.
+// Voice 3 plays noise on all four chips and voice 1 on chip C; only chip D's voice 3 is
+// heard: the first frame is that frame's fifth draw, saturated.
 TEST_F(WaveRenderTest, NoiseDrawsVoiceByVoiceChipByChip) {
   for (WaveChip* chip : WaveChips) Control(*chip, 3, 0x4008);
   Control(WaveChipC, 1, 0x4008);  // voice 1 draws before voice 3
-  Dac(kLevel + 4 * 3 + 3, 0xFFF0);
-  Dac(kVca + 3, 0xFFF0);
-  Dac(kCutoff + 3, 0xFFF0);
-  Dac(kPan + 3, 0xFFF0);
-  Dac(kLeftFinal, 0xFFF0);
+  OpenVoiceLeft(3, 3);
   Lines(kOutputLine);
   const int16_t saturated = int16_t(float(0.5 - 0.125 / 6.0) * 65535.0);  // 31401
 
@@ -155,16 +166,17 @@ TEST_F(WaveRenderTest, FinalVolumeClampAndSampleScaling) {
     int16_t sample;
   };
   const Case cases[] = {
-      {0.3f, 1.0f, 32767},    // 0.6 clamped to 0.5: 32767.5 truncated
-      {-0.3f, 1.0f, -32767},  // -0.6 clamped to -0.5
-      {0.125f, 1.0f, 16383},  // 0.25: 16383.75
-      {0.3f, 0.5f, 19660},    // 0.3f x 65535 = 19660.5...
-      {-0.125f, 0.5f, -8191}, // -0.125: -8191.875
+      {0.3f, 1.0f, 32767},     // 0.6 clamped to 0.5: 32767.5 truncated
+      {-0.3f, 1.0f, -32767},   // -0.6 clamped to -0.5
+      {0.125f, 1.0f, 16383},   // 0.25: 16383.75
+      {0.3f, 0.5f, 19660},     // 0.3f x 65535 = 19660.5...
+      {-0.125f, 0.5f, -8191},  // -0.125: -8191.875
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.sample);
     WaveRenderInit();
-    for (ChorusLine* line : {&LeftChorusLine, &RightChorusLine}) line->Samples[0] = line->Samples[1] = c.oldest;
+    for (ChorusLine* line : {&LeftChorusLine, &RightChorusLine})
+      line->Samples[0] = line->Samples[1] = c.oldest;
     Dac(kLeftChorus, 0xFFF0);  // slow clocks: nothing is written in the first frame
     Dac(kRightChorus, 0xFFF0);
     LeftControls.Final = RightControls.Final = c.final;
@@ -177,11 +189,7 @@ TEST_F(WaveRenderTest, FinalVolumeClampAndSampleScaling) {
 
 TEST_F(WaveRenderTest, UnheardChorusStillTakesItsSide) {
   Control(WaveChipA, 0, 0x4008);
-  Dac(kLevel + 0, 0xFFF0);
-  Dac(kVca + 0, 0xFFF0);
-  Dac(kCutoff + 0, 0xFFF0);
-  Dac(kPan + 0, 0xFFF0);
-  Dac(kLeftFinal, 0xFFF0);
+  OpenVoiceLeft(0, 0);
   Lines(kOutputLine);  // chorus lines off; the left clock at 0.0 writes 9 copies
   const std::vector<int16_t> out = Render(1);
   EXPECT_EQ(LeftChorusLine.Index, 9);
@@ -315,7 +323,8 @@ TEST_F(WaveRenderTest, BusyBoardMatchesTheReferenceFigures) {
   for (int v = 0; v < 8; ++v) VcfCutoffs[v] = float(0.95 - 0.1 * v);
   Lines(kOutputLine | kRightChorusLine);
   const std::vector<int16_t> second = Render(300);
-  EXPECT_EQ(std::vector<int16_t>(second.end() - 4, second.end()), (std::vector<int16_t>{-2918, -931, -3031, -2668}));
+  EXPECT_EQ(std::vector<int16_t>(second.end() - 4, second.end()),
+            (std::vector<int16_t>{-2918, -931, -3031, -2668}));
   EXPECT_EQ(Fnv(second), 0xa3a5be96u);
   EXPECT_EQ(NoiseState, 2856484633u);
   EXPECT_EQ(WaveChipA.Voices[0].Phase, 679200u);
