@@ -2,7 +2,8 @@
 
 SHELL := /bin/bash
 
-SUITE ?= ../shared/m68k-tests
+# The 68000 single-instruction suite: beside the checkout, or where this machine keeps it.
+SUITE ?= $(firstword $(wildcard ../shared/m68k-tests /work/shared/m68k-tests) ../shared/m68k-tests)
 ONLY ?=
 JOBS ?= $(shell nproc)
 

@@ -30,16 +30,19 @@ void InitMemoryMap() {
   MapWriteHandlers(0, kBusSize, IgnoreWriteByte, IgnoreWriteWord, IgnoreWriteLong);
 }
 
-// A window outside the bus, or not in whole pages, is a programming error.
-static void CheckWindow([[maybe_unused]] uint32_t base, [[maybe_unused]] uint32_t size) {
+// A window outside the bus, or not in whole pages, is a programming error. Without
+// assertions the pages outside the bus are still never touched.
+static uint32_t LastPage(uint32_t base, uint32_t size) {
   assert((base & 0xFF) == 0 && (size & 0xFF) == 0);
   assert(base <= kBusSize && size <= kBusSize - base);
+  uint64_t end = uint64_t(base) + size;
+  return uint32_t(end < kBusSize ? end : kBusSize) >> kPageShift;
 }
 
 void MapReadHandlers(uint32_t base, uint32_t size, MemReadHandler byte, MemReadHandler word,
                      MemReadHandler lng) {
-  CheckWindow(base, size);
-  for (uint32_t page = base >> kPageShift; page < (base + size) >> kPageShift; ++page) {
+  const uint32_t last = LastPage(base, size);
+  for (uint32_t page = base >> kPageShift; page < last; ++page) {
     MemReadByte[page] = byte;
     MemReadWord[page] = word;
     MemReadLong[page] = lng;
@@ -48,8 +51,8 @@ void MapReadHandlers(uint32_t base, uint32_t size, MemReadHandler byte, MemReadH
 
 void MapWriteHandlers(uint32_t base, uint32_t size, MemWriteHandler byte, MemWriteHandler word,
                       MemWriteHandler lng) {
-  CheckWindow(base, size);
-  for (uint32_t page = base >> kPageShift; page < (base + size) >> kPageShift; ++page) {
+  const uint32_t last = LastPage(base, size);
+  for (uint32_t page = base >> kPageShift; page < last; ++page) {
     MemWriteByte[page] = byte;
     MemWriteWord[page] = word;
     MemWriteLong[page] = lng;

@@ -7,6 +7,10 @@
 #include "board/Io.h"
 #include "core/68000.h"
 
+// The per-slot handlers are many small functions in large generated files, where the
+// compiler's inlining budget runs out; the access layer must still fold into each one.
+#define M68K_INLINE [[gnu::always_inline]] inline
+
 namespace m68k {
 
 enum class Size : uint32_t { B = 1, W = 2, L = 4 };
@@ -25,32 +29,32 @@ template <Size S> constexpr uint32_t SignExtend(uint32_t v) {
     return v;
 }
 
-inline uint32_t ReadByte(uint32_t address) {
+M68K_INLINE uint32_t ReadByte(uint32_t address) {
   address &= kBusMask;
   return MemReadByte[address >> kPageShift](address) & 0xFF;
 }
-inline uint32_t ReadWord(uint32_t address) {
+M68K_INLINE uint32_t ReadWord(uint32_t address) {
   address &= kBusMask;
   return MemReadWord[address >> kPageShift](address) & 0xFFFF;
 }
-inline uint32_t ReadLong(uint32_t address) {
+M68K_INLINE uint32_t ReadLong(uint32_t address) {
   address &= kBusMask;
   return MemReadLong[address >> kPageShift](address);
 }
-inline void WriteByte(uint32_t address, uint32_t value) {
+M68K_INLINE void WriteByte(uint32_t address, uint32_t value) {
   address &= kBusMask;
   MemWriteByte[address >> kPageShift](address, value);
 }
-inline void WriteWord(uint32_t address, uint32_t value) {
+M68K_INLINE void WriteWord(uint32_t address, uint32_t value) {
   address &= kBusMask;
   MemWriteWord[address >> kPageShift](address, value);
 }
-inline void WriteLong(uint32_t address, uint32_t value) {
+M68K_INLINE void WriteLong(uint32_t address, uint32_t value) {
   address &= kBusMask;
   MemWriteLong[address >> kPageShift](address, value);
 }
 
-template <Size S> inline uint32_t Read(uint32_t address) {
+template <Size S> M68K_INLINE uint32_t Read(uint32_t address) {
   if constexpr (S == Size::B)
     return ReadByte(address);
   else if constexpr (S == Size::W)
@@ -58,7 +62,7 @@ template <Size S> inline uint32_t Read(uint32_t address) {
   else
     return ReadLong(address);
 }
-template <Size S> inline void Write(uint32_t address, uint32_t value) {
+template <Size S> M68K_INLINE void Write(uint32_t address, uint32_t value) {
   if constexpr (S == Size::B)
     WriteByte(address, value);
   else if constexpr (S == Size::W)
@@ -68,18 +72,18 @@ template <Size S> inline void Write(uint32_t address, uint32_t value) {
 }
 
 // Instruction stream: read first, then advance the PC.
-inline uint32_t FetchWord() {
+M68K_INLINE uint32_t FetchWord() {
   uint32_t v = ReadWord(M68kPC);
   M68kPC += 2;
   return v;
 }
-inline uint32_t FetchLong() {
+M68K_INLINE uint32_t FetchLong() {
   uint32_t v = ReadLong(M68kPC);
   M68kPC += 4;
   return v;
 }
 // An immediate operand; a byte immediate is the low byte of its extension word.
-template <Size S> inline uint32_t FetchImmediate() {
+template <Size S> M68K_INLINE uint32_t FetchImmediate() {
   if constexpr (S == Size::B) {
     uint32_t v = ReadByte(M68kPC + 1);
     M68kPC += 2;
@@ -92,27 +96,27 @@ template <Size S> inline uint32_t FetchImmediate() {
 }
 
 // Stack pushes move A7 first; pops read first.
-inline void PushLong(uint32_t value) {
+M68K_INLINE void PushLong(uint32_t value) {
   M68kRegs[15] -= 4;
   WriteLong(M68kRegs[15], value);
 }
-inline void PushWord(uint32_t value) {
+M68K_INLINE void PushWord(uint32_t value) {
   M68kRegs[15] -= 2;
   WriteWord(M68kRegs[15], value);
 }
-inline uint32_t PopLong() {
+M68K_INLINE uint32_t PopLong() {
   uint32_t v = ReadLong(M68kRegs[15]);
   M68kRegs[15] += 4;
   return v;
 }
-inline uint32_t PopWord() {
+M68K_INLINE uint32_t PopWord() {
   uint32_t v = ReadWord(M68kRegs[15]);
   M68kRegs[15] += 2;
   return v;
 }
 
 // Replaces the sized low part of a data register.
-template <Size S> inline void SetDataReg(unsigned n, uint32_t value) {
+template <Size S> M68K_INLINE void SetDataReg(unsigned n, uint32_t value) {
   if constexpr (S == Size::L)
     M68kRegs[n] = value;
   else

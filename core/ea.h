@@ -22,20 +22,29 @@ constexpr unsigned kControl7 = kAbsW | kAbsL | kPcDisp | kPcIndex;  // LEA, PEA,
 constexpr unsigned kData7 = kControl7 | kImm;                 // data sources
 
 // The register field of the opcode's effective address.
-inline unsigned EaReg() { return M68kOpcode & 7; }
+M68K_INLINE unsigned EaReg() { return M68kOpcode & 7; }
 // Bits 11-9 of the opcode.
-inline unsigned RxField() { return (M68kOpcode >> 9) & 7; }
+M68K_INLINE unsigned RxField() { return (M68kOpcode >> 9) & 7; }
 
 // Brief extension word: index register (any of the sixteen), word or long index,
 // signed 8-bit displacement; bits 10-8 play no part.
-inline uint32_t BriefIndexOffset(uint32_t ext) {
+M68K_INLINE uint32_t BriefIndexOffset(uint32_t ext) {
   uint32_t index = M68kRegs[(ext >> 12) & 15];
   if (!(ext & 0x800)) index = SignExtend<Size::W>(index);
   return index + SignExtend<Size::B>(ext);
 }
 
+// Whether a mode-7 handler accepts the register field. When it does not, the
+// illegal-instruction exception is taken and the handler must end with no other effect.
+// Handlers that fetch something before their effective address call this first.
+template <unsigned Allowed7> inline bool Mode7Accepts(unsigned reg) {
+  if (reg <= 4 && (Allowed7 & (1u << reg))) return true;
+  M68kException(kVecIllegal);
+  return false;
+}
+
 // Step of (An)+ and -(An): a byte through A7 moves it by two.
-template <Size S> inline uint32_t StepFor(unsigned reg) {
+template <Size S> M68K_INLINE uint32_t StepFor(unsigned reg) {
   if constexpr (S == Size::B) return reg == 7 ? 2 : 1;
   return kBytes<S>;
 }
@@ -55,7 +64,7 @@ struct Ea {
 
   explicit Ea(unsigned r) : reg(r) {}
 
-  bool Locate() {
+  M68K_INLINE bool Locate() {
     if constexpr (M == kDn || M == kAn) {
       return true;
     } else if constexpr (M == kInd) {
@@ -87,10 +96,7 @@ struct Ea {
       uint32_t base = M68kAddrRegs[reg];
       address = base + BriefIndexOffset(FetchWord());
     } else {
-      if (reg > 4 || !(Allowed7 & (1u << reg))) {
-        M68kException(kVecIllegal);
-        return false;
-      }
+      if (!Mode7Accepts<Allowed7>(reg)) return false;
       switch (reg) {
         case 0:
           address = SignExtend<Size::W>(FetchWord());
@@ -118,7 +124,7 @@ struct Ea {
   }
 
   // The sized operand value (zero-extended).
-  uint32_t Read() const {
+  M68K_INLINE uint32_t Read() const {
     if constexpr (M == kDn) {
       return M68kRegs[reg] & kMask<S>;
     } else if constexpr (M == kAn) {
@@ -132,7 +138,7 @@ struct Ea {
   }
 
   // Writes the sized value; a data register keeps its bits above the size.
-  void Write(uint32_t value) const {
+  M68K_INLINE void Write(uint32_t value) const {
     if constexpr (M == kDn) {
       SetDataReg<S>(reg, value);
     } else if constexpr (M == kAn) {
@@ -145,7 +151,7 @@ struct Ea {
 
 // The control address of LEA, PEA, JMP and JSR: (An), (d16,An), (d8,An,Xn), abs.W,
 // abs.L, (d16,PC), (d8,PC,Xn). Returns false after raising the illegal instruction.
-template <int M> inline bool ControlAddress(unsigned reg, uint32_t& address) {
+template <int M> M68K_INLINE bool ControlAddress(unsigned reg, uint32_t& address) {
   static_assert(M == kInd || M == kDisp || M == kIndex || M == kMode7);
   Ea<Size::L, M, kControl7> ea(reg);
   if (!ea.Locate()) return false;

@@ -92,7 +92,7 @@ def main():
         text = HEADER_COMMENT
         text += ''.join(f'#include "{h}"\n' for h in headers)
         text += '\nusing namespace m68k;\n\n' if mine else '\n'
-        text += ''.join(f'void {n}() {{ {b} }}\n' for n, _, b in sorted(mine))
+        text += ''.join(f'[[gnu::flatten]] void {n}() {{ {b} }}\n' for n, _, b in sorted(mine))
         write(out / f'handlers_line{line:X}.cpp', text)
 
     distinct = sorted(set(names) - set(FIXED.values()) - {'M68kUnbuilt'})

@@ -2,8 +2,9 @@
 // state before and after one instruction, gzip JSON, one file per instruction group) on
 // our core and compares the result.
 //
-// Where this core departs from a real 68000 by design, a named rule skips the test or
-// masks part of the comparison, and every rule's count is reported:
+// Where this core departs from a real 68000 by design, or a record of the suite is known
+// to be wrong, a named rule skips the test or masks part of the comparison, and every
+// rule's count is reported:
 //   alias            two addresses of the test meet on the 17-bit bus: skipped
 //   address-error    the real processor took an address error: skipped
 //   a7-byte          a byte operand through (A7)+ or -(A7): skipped
@@ -11,6 +12,10 @@
 //   btst-imm         BTST Dn,#imm, illegal here: skipped
 //   sr-unassigned    instructions that load SR or CCR from data: SR compared through 0xA71F
 //   undefined-flags  CHK, DIVU, DIVS, ABCD, SBCD, NBCD: only the flags this core defines
+//   damaged-record   a record whose final state is not the instruction's result: skipped
+//   asr-overshift    ASR of a negative operand by a register count above its width: the
+//                    records clear X and C, though the sign bit is the last bit shifted
+//                    out; X and C not compared
 //
 // Usage: m68k-conformance [--unbuilt FILE] DIR [NAME...]
 // Exit status 1 when a compared test fails in a file that is not listed as unbuilt.
@@ -67,9 +72,24 @@ bool ReadGzip(const fs::path& path, std::string& out) {
   return ok;
 }
 
-const char* const kRules[] = {"alias", "address-error", "a7-byte", "trace", "btst-imm", "sr-unassigned",
-                              "undefined-flags"};
-enum Rule { kAlias, kAddressError, kA7Byte, kTrace, kBtstImm, kSrUnassigned, kUndefinedFlags, kRuleCount };
+const char* const kRules[] = {"alias",         "address-error",   "a7-byte",        "trace",        "btst-imm",
+                              "sr-unassigned", "undefined-flags", "damaged-record", "asr-overshift"};
+enum Rule {
+  kAlias,
+  kAddressError,
+  kA7Byte,
+  kTrace,
+  kBtstImm,
+  kSrUnassigned,
+  kUndefinedFlags,
+  kDamagedRecord,
+  kAsrOvershift,
+  kRuleCount
+};
+
+// Records whose final registers have nothing to do with the instruction (ASL.B #2 that
+// changes all 32 bits of its register).
+const std::set<std::string> kDamagedRecords = {"e502 [ASL.b Q, D2] 1761"};
 
 struct Counts {
   long tests = 0, compared = 0, passed = 0, failed = 0, skipped = 0;
@@ -146,6 +166,7 @@ Outcome RunTest(const json& test) {
   if (ByteThroughA7(Disassembly(name))) return skip(kA7Byte);
   if (sr0 & 0x8000) return skip(kTrace);
   if ((opcode & 0xF1FF) == 0x013C) return skip(kBtstImm);
+  if (kDamagedRecords.count(name)) return skip(kDamagedRecord);
 
   // Load the state.
   for (uint32_t a : addresses) Ram[a & 0x1FFFF] = 0;
@@ -173,12 +194,15 @@ Outcome RunTest(const json& test) {
     out.masked[kSrUnassigned] = true;
   }
   const uint16_t expectedSR = fin["sr"];
+  bool trapped = false;  // the instruction took its trap and stacked its SR
   if ((opcode & 0xF1C0) == 0x4180) {  // CHK
     flagMask = 0x0007;
     const uint32_t checked = in[kRegNames[(opcode >> 9) & 7]];
     if (int16_t(uint16_t(checked)) >= 0) flagMask |= 0x0008;
+    trapped = test.contains("transactions") && ReadsAddress(test["transactions"], 0x18);
   } else if ((opcode & 0xF0C0) == 0x80C0) {  // DIVU, DIVS
-    if (test.contains("transactions") && ReadsAddress(test["transactions"], 0x14))
+    trapped = test.contains("transactions") && ReadsAddress(test["transactions"], 0x14);
+    if (trapped)
       flagMask = 0x000F;
     else if (expectedSR & 0x0002)
       flagMask = 0x000C;
@@ -201,6 +225,15 @@ Outcome RunTest(const json& test) {
     flagMask = 0x000E;
   }
   if (flagMask) out.masked[kUndefinedFlags] = true;
+  if ((opcode & 0xF138) == 0xE020 && (opcode & 0x00C0) != 0x00C0) {  // ASR Dx,Dy
+    const unsigned width = 8u << ((opcode >> 6) & 3);
+    const uint32_t count = in[kRegNames[(opcode >> 9) & 7]].get<uint32_t>() & 63;
+    const uint32_t operand = in[kRegNames[opcode & 7]];
+    if (count > width && ((operand >> (width - 1)) & 1)) {
+      flagMask |= 0x0011;
+      out.masked[kAsrOvershift] = true;
+    }
+  }
   srMask &= uint16_t(~flagMask);
 
   char buf[160];
@@ -224,9 +257,13 @@ Outcome RunTest(const json& test) {
     differ("sr", M68kSR & srMask, expectedSR & srMask);
   if (out.difference.empty() && M68kPC != fin["pc"].get<uint32_t>()) differ("pc", M68kPC, fin["pc"]);
   if (out.difference.empty()) {
+    // A trap stacks the flags as they are, undefined ones too: its stacked SR's low byte
+    // is compared through the same mask.
+    const uint32_t stackedFlags = trapped ? (wantA7 + 1) & 0xFFFFFF : ~0u;
     for (const auto& pair : fin["ram"]) {
       uint32_t a = pair[0], want = pair[1];
-      if (RdB(a) != want) {
+      const uint32_t mask = (a & 0xFFFFFF) == stackedFlags ? uint8_t(~flagMask) : 0xFFu;
+      if ((RdB(a) & mask) != (want & mask)) {
         std::snprintf(buf, sizeof buf, "byte at 0x%06X: got 0x%02X, expected 0x%02X", a, RdB(a), want);
         out.difference = buf;
         break;
