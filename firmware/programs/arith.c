@@ -150,6 +150,24 @@ int main(void) {
   for (int k = 0; k <= 40; ++k) binomials = mix(binomials, row[k]);
   kq_report("binomials", binomials);
 
+  /* 64-bit sums, differences, negation, comparisons and shifts by constants, which the
+     compiler does inline with ADDX, SUBX, NEGX and ROXR. */
+  uint64_t wide = 0x0123456789ABCDEFull, mixed = 0;
+  uint32_t below = 0;
+  for (int i = 0; i < 200; ++i) {
+    uint64_t a = (uint64_t)next_random(&state) << 32 | next_random(&state);
+    uint64_t b = (uint64_t)next_random(&state) << (i % 32);
+    wide += a;
+    wide -= b >> 1;
+    wide ^= a << 3;
+    mixed = (0 - mixed) + (uint64_t)((int64_t)a >> 5) + (b >> 17);
+    below += (a < b) + ((int64_t)a < (int64_t)b) * 2u + (wide > mixed) * 4u;
+  }
+  kq_report("wide high", (uint32_t)(wide >> 32));
+  kq_report("wide low", (uint32_t)wide);
+  kq_report("mixed", (uint32_t)(mixed >> 32) ^ (uint32_t)mixed);
+  kq_report("wide compares", below);
+
   /* Bytes: signed and unsigned narrowing of products and quotients. */
   uint32_t bytes = HASH_START;
   for (int a = -128; a < 128; a += 5)

@@ -13,6 +13,62 @@ struct packed_voice {
   unsigned pan : 4;
 };
 
+/* Bit instructions as firmware uses them on flags in memory and on peripherals: BSET,
+   BCLR, BCHG and BTST with the bit number in a register (taken modulo 8 in memory,
+   modulo 32 in a register), MOVEP on the alternate bytes of an 8-bit device, and TAS
+   on a lock byte. The host build does the same in C. */
+#ifdef __mc68000__
+#define FLAG_OPERATION(name, instruction)                                                       \
+  static void name(uint8_t *map, uint16_t bit) {                                               \
+    __asm__ volatile(instruction " %1, %0" : "+m"(map[bit >> 3]) : "d"((uint32_t)bit) : "cc"); \
+  }
+FLAG_OPERATION(set_flag, "bset")
+FLAG_OPERATION(clear_flag, "bclr")
+FLAG_OPERATION(change_flag, "bchg")
+
+static int flag_is_set(const uint8_t *map, uint16_t bit) {
+  uint8_t set;
+  __asm__("btst %2, %1\n\tsne %0" : "=d"(set) : "m"(map[bit >> 3]), "d"((uint32_t)bit) : "cc");
+  return set & 1;
+}
+
+static uint32_t change_register_bit(uint32_t v, uint32_t bit) {
+  __asm__("bchg %1, %0" : "+d"(v) : "d"(bit) : "cc");
+  return v;
+}
+
+static void write_alternate(uint8_t *device, uint32_t v) {
+  __asm__ volatile("movep.l %1, 0(%0)" : : "a"(device), "d"(v) : "memory");
+}
+
+static uint16_t read_alternate(const uint8_t *device) {
+  uint16_t v;
+  __asm__ volatile("movep.w 0(%1), %0" : "=d"(v) : "a"(device), "m"(*(const uint8_t(*)[4])device));
+  return v;
+}
+
+static int take_lock(uint8_t *lock) {
+  uint8_t was;
+  __asm__ volatile("tas %1\n\tsmi %0" : "=d"(was), "+m"(*lock) : : "cc");
+  return !(was & 1);
+}
+#else
+static void set_flag(uint8_t *map, uint16_t bit) { map[bit >> 3] |= (uint8_t)(1 << (bit & 7)); }
+static void clear_flag(uint8_t *map, uint16_t bit) { map[bit >> 3] &= (uint8_t)~(1 << (bit & 7)); }
+static void change_flag(uint8_t *map, uint16_t bit) { map[bit >> 3] ^= (uint8_t)(1 << (bit & 7)); }
+static int flag_is_set(const uint8_t *map, uint16_t bit) { return (map[bit >> 3] >> (bit & 7)) & 1; }
+static uint32_t change_register_bit(uint32_t v, uint32_t bit) { return v ^ (1u << (bit & 31)); }
+static void write_alternate(uint8_t *device, uint32_t v) {
+  for (int i = 0; i < 4; ++i) device[2 * i] = (uint8_t)(v >> (24 - 8 * i));
+}
+static uint16_t read_alternate(const uint8_t *device) { return (uint16_t)(device[0] << 8 | device[2]); }
+static int take_lock(uint8_t *lock) {
+  int free = !(*lock & 0x80);
+  *lock |= 0x80;
+  return free;
+}
+#endif
+
 static uint32_t count_bits(uint32_t v) {
   uint32_t n = 0;
   for (; v; v &= v - 1) ++n;
@@ -120,25 +176,48 @@ int main(void) {
   for (unsigned width = 1; width <= 32; ++width) extended = mix(extended, (uint32_t)sign_extend(0xDEADBEEFu >> (32 - width), width));
   kq_report("sign extension", extended);
 
-  /* A bitmap of 2048 flags: set, clear and toggle by computed indexes, then count. */
+  /* A bitmap of 2048 flags: set, clear and toggle by computed indexes in C and with the
+     bit instructions, then count. */
   for (int i = 0; i < 2000; ++i) {
     uint32_t r = next_random(&state);
     uint16_t bit = (uint16_t)(r & 2047);
-    switch ((r >> 11) & 3) {
+    switch ((r >> 11) & 7) {
       case 0: flags[bit >> 3] |= (uint8_t)(1 << (bit & 7)); break;
       case 1: flags[bit >> 3] &= (uint8_t)~(1 << (bit & 7)); break;
       case 2: flags[bit >> 3] ^= (uint8_t)(1 << (bit & 7)); break;
+      case 3: set_flag(flags, bit); break;
+      case 4: clear_flag(flags, bit); break;
+      case 5: change_flag(flags, bit); break;
       default: break;
     }
   }
-  uint32_t set = 0, positions = 0;
-  for (uint16_t bit = 0; bit < 2048; ++bit)
+  uint32_t set = 0, positions = 0, tested = 0;
+  for (uint16_t bit = 0; bit < 2048; ++bit) {
     if (flags[bit >> 3] & (1 << (bit & 7))) {
       ++set;
       positions += bit;
     }
+    tested += (uint32_t)flag_is_set(flags, bit);
+  }
   kq_report("flags set", set);
   kq_report("flag positions", positions);
+  kq_report("flags tested", tested);
+
+  uint32_t register_bits = 0x5A5A5A5Au;
+  for (uint32_t bit = 0; bit < 70; bit += 3) register_bits = change_register_bit(register_bits, bit);
+  kq_report("register bits", register_bits);
+
+  /* A device on every other byte: four registers written at once, read back in pairs. */
+  uint8_t device[8];
+  memset(device, 0xEE, sizeof device);
+  write_alternate(device, 0x12345678u);
+  uint32_t alternate = (uint32_t)read_alternate(device) << 16 | read_alternate(device + 4);
+  kq_report("alternate bytes", alternate);
+  kq_report("untouched bytes", (uint32_t)device[1] << 24 | (uint32_t)device[3] << 16 | (uint32_t)device[5] << 8 | device[7]);
+
+  uint8_t lock = 0x05;
+  int first = take_lock(&lock), second = take_lock(&lock);
+  kq_report("lock", (uint32_t)(first << 9 | second << 8 | lock));
 
   uint16_t lfsr = 0xACE1u;
   uint32_t period = 0;

@@ -1,7 +1,7 @@
-/* 32-bit multiply and divide for the 68000, whose MULU/DIVU take 16-bit operands. The
-   compiler calls these with both operands on the stack and takes the result from D0;
-   D0, D1, A0 and A1 are free, every other register is kept. A zero divisor takes the
-   divide-by-zero trap, as a lone DIVU would. */
+/* 32-bit multiply and divide for the 68000, whose MULU/DIVU take 16-bit operands, and the
+   64-bit shifts. The compiler calls these with the operands on the stack and takes the
+   result from D0 (and D1); D0, D1, A0 and A1 are free, every other register is kept. A
+   zero divisor takes the divide-by-zero trap, as a lone DIVU would. */
 
 	.text
 
@@ -104,32 +104,56 @@ __umodsi3:
 	move.l	%d1, %d0
 	done
 
-/* Signed forms on the magnitudes: the quotient is negative when the operands' signs
-   differ, the remainder takes the dividend's sign (C truncates towards zero). */
+/* Signed forms. A divisor that is a sign-extended word takes a single DIVS, unless the
+   quotient does not fit in a word; the rest go through udivmod on the magnitudes: the
+   quotient is negative when the operands' signs differ, the remainder takes the
+   dividend's sign (C truncates towards zero), as DIVS does. */
 	.globl	__divsi3
 __divsi3:
 	operands
-	move.l	%d0, %d2
+	bsr	word_divide
+	bvs.s	0f
+	ext.l	%d0
+	done
+0:	move.l	%d0, %d2
 	eor.l	%d1, %d2
 	move.l	%d2, %a1		| bit 31: the quotient's sign
 	bsr	magnitudes
 	bsr	udivmod
 	move.l	%a1, %d2
-	bpl.s	0f
+	bpl.s	1f
 	neg.l	%d0
-0:	done
+1:	done
 
 	.globl	__modsi3
 __modsi3:
 	operands
-	move.l	%d0, %a1		| bit 31: the remainder's sign
+	bsr	word_divide
+	bvs.s	0f
+	swap	%d0
+	ext.l	%d0
+	done
+0:	move.l	%d0, %a1		| bit 31: the remainder's sign
 	bsr	magnitudes
 	bsr	udivmod
 	move.l	%d1, %d0
 	move.l	%a1, %d2
-	bpl.s	0f
+	bpl.s	1f
 	neg.l	%d0
-0:	done
+1:	done
+
+/* DIVS D1,D0 when D1 is a sign-extended word. V set on return: not done, because the
+   divisor is longer or the quotient overflowed, and D0 and D1 hold the operands still
+   (an overflowing DIVS leaves its register alone). */
+word_divide:
+	move.w	%d1, %d2
+	ext.l	%d2
+	cmp.l	%d1, %d2
+	bne.s	0f
+	divs.w	%d1, %d0
+	rts
+0:	ori.b	#2, %ccr
+	rts
 
 magnitudes:
 	tst.l	%d0
@@ -139,3 +163,24 @@ magnitudes:
 	bpl.s	1f
 	neg.l	%d1
 1:	rts
+
+/* 64-bit shifts by 0-63, which the compiler calls when it optimises for size: the value
+   at 4(SP), high long first, the count at 12(SP); the result in D0 (high) and D1 (low).
+   One bit per round, carried between the halves through X. */
+	.macro	shift64 name, lead, lead_register, follow, follow_register
+	.globl	\name
+\name:
+	move.l	%d2, -(%sp)
+	movem.l	8(%sp), %d0-%d1
+	move.l	16(%sp), %d2
+	bra.s	1f
+0:	\lead	#1, \lead_register
+	\follow	#1, \follow_register
+1:	dbra	%d2, 0b
+	move.l	(%sp)+, %d2
+	rts
+	.endm
+
+	shift64	__ashldi3, lsl.l, %d1, roxl.l, %d0
+	shift64	__lshrdi3, lsr.l, %d0, roxr.l, %d1
+	shift64	__ashrdi3, asr.l, %d0, roxr.l, %d1

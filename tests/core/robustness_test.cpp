@@ -43,7 +43,7 @@ uint32_t ExceptionVector(M68kHandler handler) {
 }
 
 TEST(Robustness, EveryOpcodeFromRandomStates) {
-  constexpr int kStates = 6;
+  constexpr int kStates = 128;
   std::mt19937 rng(0x6800);
   for (int state = 0; state < kStates; ++state) {
     RandomMemory(rng);
@@ -65,7 +65,7 @@ TEST(Robustness, EveryOpcodeFromRandomStates) {
 // Random memory as code, from random states with trace and interrupt requests, in short
 // runs so that many starting points are tried.
 TEST(Robustness, RunLoopOverRandomCode) {
-  constexpr int kRuns = 4000;
+  constexpr int kRuns = 200000;
   std::mt19937 rng(0x1C000);
   RandomMemory(rng);
   uint64_t executed = 0;

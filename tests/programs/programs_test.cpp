@@ -18,7 +18,7 @@ namespace {
 using firmware::MemoryMap;
 using firmware::ProgramImage;
 
-// Well above the longest program (about 6 million instructions at -O0), low enough that
+// Well above the longest program (about 10 million instructions at -O0), low enough that
 // a program that runs away ends its test quickly.
 constexpr uint64_t kInstructionLimit = 40'000'000;
 
