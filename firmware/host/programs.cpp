@@ -52,25 +52,30 @@ const HostResults& RunOnHost(const ProgramImage& image) {
 
 // ---- Flat RAM ------------------------------------------------------------------------
 
-// Big-endian bytes; the padding lets a word or long at the very top be read in one
-// piece instead of wrapping to address 0, which no program does.
+// Big-endian bytes, read and written a whole word or long at a time; the padding lets
+// an access at the very top stay in one piece instead of wrapping to address 0, which no
+// program does.
 static uint8_t Ram[kBusSize + 4];
 
 static uint32_t RamReadByte(uint32_t a) { return Ram[a]; }
-static uint32_t RamReadWord(uint32_t a) { return uint32_t(Ram[a]) << 8 | Ram[a + 1]; }
+static uint32_t RamReadWord(uint32_t a) {
+  uint16_t v;
+  std::memcpy(&v, Ram + a, 2);
+  return __builtin_bswap16(v);
+}
 static uint32_t RamReadLong(uint32_t a) {
-  return uint32_t(Ram[a]) << 24 | uint32_t(Ram[a + 1]) << 16 | uint32_t(Ram[a + 2]) << 8 | Ram[a + 3];
+  uint32_t v;
+  std::memcpy(&v, Ram + a, 4);
+  return __builtin_bswap32(v);
 }
 static void RamWriteByte(uint32_t a, uint32_t v) { Ram[a] = uint8_t(v); }
 static void RamWriteWord(uint32_t a, uint32_t v) {
-  Ram[a] = uint8_t(v >> 8);
-  Ram[a + 1] = uint8_t(v);
+  uint16_t w = __builtin_bswap16(uint16_t(v));
+  std::memcpy(Ram + a, &w, 2);
 }
 static void RamWriteLong(uint32_t a, uint32_t v) {
-  Ram[a] = uint8_t(v >> 24);
-  Ram[a + 1] = uint8_t(v >> 16);
-  Ram[a + 2] = uint8_t(v >> 8);
-  Ram[a + 3] = uint8_t(v);
+  v = __builtin_bswap32(v);
+  std::memcpy(Ram + a, &v, 4);
 }
 
 void LoadFlat(const ProgramImage& image) {
