@@ -1,6 +1,7 @@
 /* A program for the KQ memory map that checks its own start-up: initialised data
    arrives from its copy in ROM, zeroed data is zero although work RAM starts out full
-   of noise, constants are read in place from ROM, and the stack works to some depth. */
+   of noise, constants are read in place from ROM, the stack works to some depth, and a
+   vector that the program defines (TRAP #0 here) replaces the catch-all. */
 #include "program.h"
 
 static uint32_t counter = 0x12345678u;
@@ -9,6 +10,15 @@ static int16_t signed_words[3] = {-1, 300, -32768};
 static uint32_t zeros[64];
 static uint8_t zero_bytes[7];
 static const uint16_t constants[6] = {0xCAFE, 0xBABE, 0x0123, 0x4567, 0x89AB, 0xCDEF};
+
+static volatile uint32_t traps;
+
+#ifdef __mc68000__
+void __attribute__((interrupt_handler)) exception_vector_32(void) { traps += 3; }
+static void trap(void) { __asm__ volatile("trap #0" : : : "memory"); }
+#else
+static void trap(void) { traps += 3; }
+#endif
 
 static uint32_t depth(uint32_t n) { return n == 0 ? 0 : n + depth(n - 1); }
 
@@ -34,5 +44,8 @@ int main(void) {
   for (int i = 0; i < 64; ++i) total += zeros[i];
   kq_report("written", total + odd_table[4]);
   kq_report("stack", depth(40));
+  trap();
+  trap();
+  kq_report("traps", traps);
   return 0;
 }

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "core/68000.h"
+#include "core/bus.h"
 #include "firmware/host/programs.h"
+#include "firmware/runtime/mailbox.h"
 #include "tests/support/flat_memory.h"
 
 namespace firmware {
@@ -44,6 +46,24 @@ TEST_P(ProcessorProgram, GivesTheHostResults) {
   ASSERT_EQ(core.mailbox.count, host.values.size());
   for (size_t i = 0; i < host.values.size(); ++i)
     EXPECT_EQ(kqtest::Hex(core.mailbox.values[i]), kqtest::Hex(host.values[i])) << host.names[i];
+}
+
+// A program that breaks down ends in the start-up's catch-all, which notes the vector and
+// the stacked PC and SR for the host and stops.
+TEST(ProgramRuntime, UnexpectedExceptionIsReportedAndStops) {
+  const ProgramImage* image = firmware::FindProgram("sieve", "O2");
+  ASSERT_NE(image, nullptr);
+  firmware::LoadFlat(*image);
+  uint32_t entry = M68kPC;
+  m68k::WriteWord(entry, 0x4AFC);  // ILLEGAL
+  firmware::CoreRun run = firmware::RunUntilStop(1000);
+  firmware::Mailbox box = firmware::ReadMailbox(KQ_MAILBOX_FLAT, KQ_MAILBOX_FLAT_SIZE);
+  EXPECT_TRUE(run.stopped);
+  EXPECT_LT(run.instructions, 10u);
+  EXPECT_EQ(box.exception, kVecIllegal);
+  EXPECT_EQ(box.exceptionPc, entry);
+  EXPECT_EQ(box.exceptionSr, 0x2700u);
+  EXPECT_EQ(box.count, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllLevels, ProcessorProgram, testing::ValuesIn(FlatPrograms()),
