@@ -1,11 +1,12 @@
 // libFuzzer target of the 68000 core: a short run of instructions from a processor state
 // and bus contents taken from the input. The input is a header (the sixteen registers,
-// both stack pointers, SR, the pending interrupt level and the run's length) followed by
-// a body that fills the whole bus, repeated, with its first byte at the PC.
-#include <algorithm>
+// both stack pointers, SR, the pending interrupt level with the stopped state, and the
+// run's length) followed by a body that fills the whole bus, repeated, with its first
+// byte at the PC.
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+#include <vector>
 
 #include "board/Cpu.h"
 #include "board/Io.h"
@@ -13,24 +14,43 @@
 
 namespace {
 
-uint8_t Memory[kBusSize];
+constexpr uint32_t kCodeAddress = 0x1000;
+constexpr size_t kHeaderSize = 16 * 4 + 4 + 4 + 2 + 1 + 1;
 
-uint32_t ReadByte(uint32_t a) { return Memory[a]; }
-uint32_t ReadWord(uint32_t a) { return uint32_t(Memory[a]) << 8 | Memory[(a + 1) & kBusMask]; }
-uint32_t ReadLong(uint32_t a) { return ReadWord(a) << 16 | ReadWord((a + 2) & kBusMask); }
-void WriteByte(uint32_t a, uint32_t v) { Memory[a] = uint8_t(v); }
+// The bus reads the input's body, repeated, until a byte is written; written bytes are
+// kept aside and forgotten before the next input, so that no input pays for filling
+// all 128 KB.
+const uint8_t* Body;
+size_t BodyLength;
+uint8_t Written[kBusSize];
+std::bitset<kBusSize> IsWritten;
+std::vector<uint32_t> WrittenList;
+
+uint32_t Byte(uint32_t a) {
+  a &= kBusMask;
+  return IsWritten[a] ? Written[a] : Body[(a + kBusSize - kCodeAddress) % BodyLength];
+}
+void Store(uint32_t a, uint32_t v) {
+  a &= kBusMask;
+  if (!IsWritten[a]) {
+    IsWritten.set(a);
+    WrittenList.push_back(a);
+  }
+  Written[a] = uint8_t(v);
+}
+
+uint32_t ReadByte(uint32_t a) { return Byte(a); }
+uint32_t ReadWord(uint32_t a) { return Byte(a) << 8 | Byte(a + 1); }
+uint32_t ReadLong(uint32_t a) { return ReadWord(a) << 16 | ReadWord(a + 2); }
+void WriteByte(uint32_t a, uint32_t v) { Store(a, v); }
 void WriteWord(uint32_t a, uint32_t v) {
-  Memory[a] = uint8_t(v >> 8);
-  Memory[(a + 1) & kBusMask] = uint8_t(v);
+  Store(a, v >> 8);
+  Store(a + 1, v);
 }
 void WriteLong(uint32_t a, uint32_t v) {
   WriteWord(a, v >> 16);
-  WriteWord((a + 2) & kBusMask, v);
+  WriteWord(a + 2, v);
 }
-
-constexpr uint32_t kCodeAddress = 0x1000;
-
-constexpr size_t kHeaderSize = 16 * 4 + 4 + 4 + 2 + 1 + 1;
 
 uint32_t Long(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
 
@@ -46,14 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)mapped;
   if (size <= kHeaderSize) return 0;
 
-  const uint8_t* body = data + kHeaderSize;
-  size_t length = size - kHeaderSize;
-  for (size_t at = 0; at < kBusSize;) {
-    size_t from = (at + kBusSize - kCodeAddress) % length;
-    size_t n = std::min(length - from, kBusSize - at);
-    std::memcpy(Memory + at, body + from, n);
-    at += n;
-  }
+  for (uint32_t a : WrittenList) IsWritten.reset(a);
+  WrittenList.clear();
+  Body = data + kHeaderSize;
+  BodyLength = size - kHeaderSize;
 
   for (int i = 0; i < 16; ++i) M68kRegs[i] = Long(data + 4 * i);
   M68kUSP = Long(data + 64);
