@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Writes a C++ source holding the 68000 program images and the table of them.
 
-Usage: embed_images.py OUT.cpp NAME:LEVEL:MAP:IMAGE.bin ...
-Each program's host build is the C function kq_host_NAME."""
+Usage: embed_images.py OUT.cpp NAME:LEVEL:MAP:HOST:IMAGE.bin ...
+HOST is the C function of the program's host build, or "none"."""
 import sys
 
 
@@ -13,19 +13,20 @@ def main():
         '#include "firmware/host/programs.h"',
         '',
     ]
-    names = sorted({e.split(':')[0] for e in entries})
-    lines += [f'extern "C" int kq_host_{n}(void);' for n in names]
+    hosts = sorted({e.split(':')[3] for e in entries} - {'none'})
+    lines += [f'extern "C" int {h}(void);' for h in hosts]
     lines += ['', 'namespace firmware {', '']
     rows = []
     for i, entry in enumerate(entries):
-        name, level, memory_map, path = entry.split(':', 3)
+        name, level, memory_map, host, path = entry.split(':', 4)
         data = open(path, 'rb').read()
         lines.append(f'static const uint8_t kImage{i}[{len(data)}] = {{')
         for at in range(0, len(data), 24):
             lines.append('  ' + ','.join(str(b) for b in data[at:at + 24]) + ',')
         lines.append('};')
         map_name = {'flat': 'MemoryMap::Flat', 'kq': 'MemoryMap::Kq'}[memory_map]
-        rows.append(f'  {{"{name}", "{level}", {map_name}, kImage{i}, sizeof kImage{i}, kq_host_{name}}},')
+        rows.append(f'  {{"{name}", "{level}", {map_name}, kImage{i}, sizeof kImage{i}, '
+                    f'{"nullptr" if host == "none" else host}}},')
     lines += ['', 'static const ProgramImage kImages[] = {'] + rows + ['};', '',
               'std::span<const ProgramImage> ProgramImages() { return kImages; }', '',
               '}  // namespace firmware', '']

@@ -42,7 +42,7 @@ extern "C" void kq_report(const char* what, uint32_t value) {
 const HostResults& RunOnHost(const ProgramImage& image) {
   static std::map<std::string, HostResults> done;
   auto [at, fresh] = done.try_emplace(image.name);
-  if (fresh) {
+  if (fresh && image.host) {
     Collecting = &at->second;
     image.host();
     Collecting = nullptr;

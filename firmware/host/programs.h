@@ -19,7 +19,7 @@ struct ProgramImage {
   MemoryMap map;
   const uint8_t* data;  // the image from address 0
   size_t size;
-  int (*host)();  // the same program built for the host
+  int (*host)();  // the same program built for the host, or none
 };
 
 // Every image, in build order.
@@ -39,7 +39,7 @@ Mailbox ReadMailbox(uint32_t address, uint32_t size);
 
 // Results of the host build: the values and the names they were reported under. Each
 // program's host build runs once per process (its globals are not reset), so the
-// result is kept.
+// result is kept. Empty for an image without a host build.
 struct HostResults {
   std::vector<std::string> names;
   std::vector<uint32_t> values;
