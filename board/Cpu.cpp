@@ -1,11 +1,10 @@
 #include "board/Cpu.h"
 
 #include "board/Io.h"
+#include "board/Keyboard.h"
+#include "board/Timer.h"
+#include "board/Uart.h"
 #include "core/68000.h"
-
-std::atomic<uint8_t> UartIrq{0};
-std::atomic<uint8_t> KeyboardIrq{0};
-std::atomic<uint8_t> TimerIrq{0};
 
 const int32_t AutovectorTable[8] = {0, 25, 26, 27, 28, 29, 30, 31};
 

@@ -2,13 +2,7 @@
 // interrupt level from the devices' request flags, and the autovectors.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
-
-// Interrupt request flags of the serial port (level 3), key-event FIFO (2) and timer (1).
-extern std::atomic<uint8_t> UartIrq;
-extern std::atomic<uint8_t> KeyboardIrq;
-extern std::atomic<uint8_t> TimerIrq;
 
 extern const int32_t AutovectorTable[8];
 
@@ -16,5 +10,7 @@ extern const int32_t AutovectorTable[8];
 void CpuInit();
 void CpuReset();
 uint32_t CpuRun(uint32_t budget);
+// The pending level from the devices' request flags: serial port 3, key-event FIFO 2,
+// timer 1.
 void UpdateInterruptLevel();
 int32_t InterruptVector(int32_t level);

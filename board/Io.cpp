@@ -58,3 +58,15 @@ void MapWriteHandlers(uint32_t base, uint32_t size, MemWriteHandler byte, MemWri
     MemWriteLong[page] = lng;
   }
 }
+
+void MapDeviceReadHandlers(uint32_t page, MemReadHandler byte, MemReadHandler word,
+                           MemReadHandler lng) {
+  MapReadHandlers(page, kDevicePageSize, byte, word, lng);
+  MapReadHandlers(page + kDeviceMirrorOffset, kDevicePageSize, byte, word, lng);
+}
+
+void MapDeviceWriteHandlers(uint32_t page, MemWriteHandler byte, MemWriteHandler word,
+                            MemWriteHandler lng) {
+  MapWriteHandlers(page, kDevicePageSize, byte, word, lng);
+  MapWriteHandlers(page + kDeviceMirrorOffset, kDevicePageSize, byte, word, lng);
+}

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "board/Cpu.h"
+#include "board/Keyboard.h"
+#include "board/Timer.h"
+#include "board/Uart.h"
 #include "core/68000.h"
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "board/Cpu.h"
 #include "board/Io.h"
+#include "board/Timer.h"
 #include "core/68000.h"
 #include "tests/support/flat_memory.h"
 

@@ -1,0 +1,86 @@
+// Helpers of the board tests: temporary folders and files, a window that records what
+// the board asks of it, and a board in its start-up state.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "board/Host.h"
+
+namespace kqtest {
+
+// A new folder, removed with everything in it at the end of the scope.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  // Names of the entries in the folder, sorted.
+  std::vector<std::string> Entries() const;
+
+ private:
+  std::string path_;
+};
+
+// While it lives, no file of this process can grow beyond the limit: a write past it
+// fails as on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(size_t bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  unsigned long long saved_;
+  void (*savedSignal_)(int);
+};
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
+std::vector<uint8_t> ReadFile(const std::string& path);
+// n bytes that differ from their neighbours and between seeds.
+std::vector<uint8_t> Pattern(size_t n, uint32_t seed);
+
+// Installed for its lifetime in place of the main window.
+class FakeWindow final : public HostWindow {
+ public:
+  struct Message {
+    std::string text, caption;
+    MessageButtons buttons;
+    MessageIcon icon;
+  };
+  FakeWindow() { SetHostWindow(this); }
+  ~FakeWindow() override { SetHostWindow(nullptr); }
+  void SetStatusText(StatusPanel panel, const std::string& text) override {
+    status[int(panel)] = text;
+  }
+  MessageChoice ShowMessage(const std::string& text, const std::string& caption,
+                            MessageButtons buttons, MessageIcon icon) override {
+    messages.push_back({text, caption, buttons, icon});
+    return MessageChoice::Ok;
+  }
+  void RequestQuit() override { ++quitRequests; }
+
+  std::string status[4];
+  std::vector<Message> messages;
+  int quitRequests = 0;
+};
+
+// Every unit back at its program-start state, then BoardInit (patch memory from an
+// empty folder) and BoardSetup with the ROM image given (none: a missing file).
+class BoardTest : public ::testing::Test {
+ protected:
+  void SetUp() override { BuildBoard({}); }
+  void BuildBoard(const std::vector<uint8_t>& rom);
+
+  TempDir dir;
+  FakeWindow window;
+};
+
+}  // namespace kqtest

@@ -1,0 +1,172 @@
+// ROM, work RAM and patch memory: the 68000's byte order, mirrors, the ends of the
+// images, and the patch-memory files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "board/Emulator.h"
+#include "board/Nvr.h"
+#include "board/Ram.h"
+#include "board/Rom.h"
+#include "core/bus.h"
+#include "tests/board/board_fixture.h"
+
+namespace {
+
+using kqtest::BoardTest;
+using kqtest::Pattern;
+using kqtest::ReadFile;
+using kqtest::TempDir;
+using kqtest::WriteFile;
+
+class MemoryTest : public BoardTest {
+ protected:
+  void SetUp() override { BuildBoard(Pattern(0x10000, 1)); }
+};
+
+TEST_F(MemoryTest, ReadsAreBigEndianAtAnyAlignment) {
+  const uint8_t* m = RomImage;
+  EXPECT_EQ(m68k::ReadByte(0x0001), m[1]);
+  EXPECT_EQ(m68k::ReadWord(0x0001), uint32_t(m[1] << 8 | m[2]));
+  EXPECT_EQ(m68k::ReadLong(0x0003), uint32_t(m[3] << 24 | m[4] << 16 | m[5] << 8 | m[6]));
+}
+
+TEST_F(MemoryTest, WritesAreBigEndianAtAnyAlignment) {
+  m68k::WriteLong(0x1C001, 0x11223344);
+  EXPECT_EQ((std::vector<uint8_t>{RamImage[0], RamImage[1], RamImage[2], RamImage[3], RamImage[4],
+                                  RamImage[5]}),
+            (std::vector<uint8_t>{0, 0x11, 0x22, 0x33, 0x44, 0}));
+  m68k::WriteWord(0x1800B, 0xABCD);
+  EXPECT_EQ(NvrImage[0xB], 0xAB);
+  EXPECT_EQ(NvrImage[0xC], 0xCD);
+  m68k::WriteByte(0x1800D, 0x1234);
+  EXPECT_EQ(NvrImage[0xD], 0x34);
+  EXPECT_EQ(m68k::ReadLong(0x1800A), 0x00ABCD34u);
+}
+
+TEST_F(MemoryTest, AccessesAtTheEndOfAnImageWrapToItsStart) {
+  EXPECT_EQ(m68k::ReadWord(0x0FFFF), uint32_t(RomImage[0xFFFF] << 8 | RomImage[0]));
+  EXPECT_EQ(m68k::ReadLong(0x0FFFE),
+            uint32_t(RomImage[0xFFFE] << 24 | RomImage[0xFFFF] << 16 | RomImage[0] << 8 | RomImage[1]));
+
+  m68k::WriteLong(0x1CFFE, 0xA1B2C3D4);
+  EXPECT_EQ(RamImage[0xFFE], 0xA1);
+  EXPECT_EQ(RamImage[0xFFF], 0xB2);
+  EXPECT_EQ(RamImage[0x000], 0xC3);
+  EXPECT_EQ(RamImage[0x001], 0xD4);
+  EXPECT_EQ(m68k::ReadLong(0x1DFFE), 0xA1B2C3D4u);
+
+  m68k::WriteWord(0x1BFFF, 0x5A6B);
+  EXPECT_EQ(NvrImage[0x3FFF], 0x5A);
+  EXPECT_EQ(NvrImage[0x0000], 0x6B);
+  EXPECT_EQ(m68k::ReadWord(0x1BFFF), 0x5A6Bu);
+}
+
+TEST_F(MemoryTest, TheRamAnswersInBothOfItsWindows) {
+  m68k::WriteByte(0x1D010, 0x42);
+  EXPECT_EQ(m68k::ReadByte(0x1C010), 0x42u);
+  m68k::WriteWord(0x1C020, 0xBEEF);
+  EXPECT_EQ(m68k::ReadWord(0x1D020), 0xBEEFu);
+}
+
+TEST_F(MemoryTest, TheRomIgnoresWrites) {
+  std::vector<uint8_t> before(RomImage, RomImage + 0x10000);
+  for (uint32_t a : {0x0000u, 0x1235u, 0xFFFCu}) {
+    m68k::WriteByte(a, 0xEE);
+    m68k::WriteWord(a, 0xEEEE);
+    m68k::WriteLong(a, 0xEEEEEEEE);
+  }
+  EXPECT_EQ(std::vector<uint8_t>(RomImage, RomImage + 0x10000), before);
+}
+
+TEST_F(MemoryTest, AWrongSizedImageLeavesTheRomAsItWas) {
+  std::vector<uint8_t> before(RomImage, RomImage + 0x10000);
+  for (size_t size : {size_t(100), size_t(65535), size_t(65537)}) {
+    WriteFile(dir.File("short.bin"), Pattern(size, 9));
+    EXPECT_FALSE(LoadRomImage(dir.File("short.bin"))) << size;
+  }
+  EXPECT_FALSE(LoadRomImage(dir.File("absent.bin")));
+  EXPECT_FALSE(LoadRomImage(""));
+  EXPECT_EQ(std::vector<uint8_t>(RomImage, RomImage + 0x10000), before);
+}
+
+// ---- Patch-memory files ----------------------------------------------------------
+
+class PatchMemoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetNvrDirectory(dir.Path()); }
+  std::vector<uint8_t> Nvr() const { return {NvrImage, NvrImage + 0x4000}; }
+
+  TempDir dir;
+};
+
+TEST_F(PatchMemoryTest, StartsFromTheUsersFileThenTheFactoryStateThenZeros) {
+  auto user = Pattern(0x4000, 1), factory = Pattern(0x4000, 2);
+  WriteFile(dir.File("Tarvelion.nvr"), user);
+  WriteFile(dir.File("Factory.nvr"), factory);
+  NvrInit();
+  EXPECT_EQ(Nvr(), user);
+
+  WriteFile(dir.File("Tarvelion.nvr"), Pattern(0x3FFF, 3));
+  NvrInit();
+  EXPECT_EQ(Nvr(), factory);
+
+  std::filesystem::remove(dir.File("Factory.nvr"));
+  NvrInit();
+  EXPECT_EQ(Nvr(), std::vector<uint8_t>(0x4000, 0));
+}
+
+TEST_F(PatchMemoryTest, ExitWritesTheFileEvenWhenItWasUnusable) {
+  WriteFile(dir.File("Tarvelion.nvr"), Pattern(0x4001, 3));
+  NvrInit();
+  NvrWriteLong(0x18000, 0x12345678);
+  BoardShutdown();
+  auto saved = ReadFile(dir.File("Tarvelion.nvr"));
+  ASSERT_EQ(saved.size(), 0x4000u);
+  EXPECT_EQ((std::vector<uint8_t>(saved.begin(), saved.begin() + 4)),
+            (std::vector<uint8_t>{0x12, 0x34, 0x56, 0x78}));
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Tarvelion.nvr"}));
+}
+
+TEST_F(PatchMemoryTest, RestoringAnUnusableFactoryStateChangesNothing) {
+  auto live = Pattern(0x4000, 4);
+  std::copy(live.begin(), live.end(), NvrImage);
+  EXPECT_FALSE(LoadFactoryNvr());
+  WriteFile(dir.File("Factory.nvr"), Pattern(0x2000, 5));
+  EXPECT_FALSE(LoadFactoryNvr());
+  EXPECT_EQ(Nvr(), live);
+
+  auto factory = Pattern(0x4000, 6);
+  WriteFile(dir.File("Factory.nvr"), factory);
+  EXPECT_TRUE(LoadFactoryNvr());
+  EXPECT_EQ(Nvr(), factory);
+}
+
+TEST_F(PatchMemoryTest, AFailedSaveKeepsTheOldFile) {
+  auto old = Pattern(0x4000, 7);
+  WriteFile(dir.File("Tarvelion.nvr"), old);
+  auto live = Pattern(0x4000, 8);
+  std::copy(live.begin(), live.end(), NvrImage);
+  {
+    kqtest::FileSizeLimit full(1000);  // as a full disk: writes stop after 1000 bytes
+    EXPECT_FALSE(SaveNvrFile(dir.File("Tarvelion.nvr")));
+  }
+  EXPECT_EQ(ReadFile(dir.File("Tarvelion.nvr")), old);
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Tarvelion.nvr"}));
+
+  EXPECT_TRUE(SaveNvrFile(dir.File("Tarvelion.nvr")));
+  EXPECT_EQ(ReadFile(dir.File("Tarvelion.nvr")), live);
+}
+
+TEST(NvrDirectory, IsTheProgramsOwnUnlessSet) {
+  SetNvrDirectory("");
+  std::string own = NvrDirectory();
+  ASSERT_FALSE(own.empty());
+  EXPECT_EQ(own.back(), '/');
+  EXPECT_TRUE(std::filesystem::equivalent(own, std::filesystem::read_symlink("/proc/self/exe").parent_path()));
+  SetNvrDirectory("/some/where");
+  EXPECT_EQ(NvrDirectory(), "/some/where/");
+  SetNvrDirectory("");
+}
+
+}  // namespace
