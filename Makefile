@@ -9,8 +9,10 @@ JOBS ?= $(shell nproc)
 
 RELEASE := build/release
 ASAN := build/asan
+FUZZ := build/fuzz
+FUZZ_SECONDS ?= 30
 
-.PHONY: all deps release asan test test-release test-asan conformance bench run clean
+.PHONY: all deps release asan fuzz test test-release test-asan test-fuzz conformance bench run clean
 
 all: release
 
@@ -25,9 +27,14 @@ asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan -j $(JOBS)
 
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz --target m68k-fuzz -j $(JOBS)
+
 # Every test: the release build's tests and the conformance run, then the same tests
-# built with AddressSanitizer and UndefinedBehaviorSanitizer.
-test: test-release test-asan
+# built with AddressSanitizer and UndefinedBehaviorSanitizer, then the core's fuzz
+# target (clang) for a bounded time.
+test: test-release test-asan test-fuzz
 
 test-release: release
 	@ctest --preset release -j $(JOBS)
@@ -36,6 +43,14 @@ test-release: release
 test-asan: asan
 	@ctest --preset asan -j $(JOBS)
 	@$(MAKE) --no-print-directory conformance-if-present BUILD=$(ASAN)
+
+# The corpus grows in the build folder from run to run; a fresh clone starts empty.
+test-fuzz: fuzz
+	@mkdir -p $(FUZZ)/corpus
+	@$(FUZZ)/tests/fuzz/m68k-fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 -timeout=10 -artifact_prefix=$(FUZZ)/ \
+	  -print_final_stats=1 $(FUZZ)/corpus > $(FUZZ)/fuzz.log 2>&1 \
+	  || { tail -n 60 $(FUZZ)/fuzz.log; echo "fuzz: the core failed, see $(FUZZ)/fuzz.log"; exit 1; }
+	@echo "fuzz: $$(grep -E '^Done' $(FUZZ)/fuzz.log), corpus of $$(ls $(FUZZ)/corpus | wc -l) inputs"
 
 BUILD ?= $(RELEASE)
 
