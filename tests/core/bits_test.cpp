@@ -5,6 +5,7 @@
 
 #include "core/68000.h"
 #include "tests/support/flat_memory.h"
+#include "tests/support/instruction.h"
 
 using namespace kqtest;
 
@@ -120,8 +121,8 @@ TEST_F(BitTest, ImmediateAndUndefinedDestinationsAreIllegalBeforeAnyFetch) {
     LogAccesses = true;
     RunOne({opcode, 0x0001, 0x0002});
     EXPECT_EQ(M68kPC, VectorHandler(4)) << Hex(opcode);
-    EXPECT_EQ(StackedPC(), 0x1000u) << Hex(opcode);
-    EXPECT_EQ(StackedSR(), 0x2704u) << Hex(opcode);
+    EXPECT_EQ(Stacked().pc, 0x1000u) << Hex(opcode);
+    EXPECT_EQ(Stacked().sr, 0x2704u) << Hex(opcode);
     EXPECT_EQ(AccessLog.size(), 4u) << Hex(opcode);  // opcode, two pushes, vector
   }
   for (unsigned opcode : {0x0808u, 0x0848u, 0x0888u, 0x08C8u})

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/core/instruction_test.h"
+#include "tests/support/instruction.h"
 
 namespace kqtest {
 namespace {

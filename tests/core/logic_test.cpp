@@ -5,6 +5,7 @@
 
 #include "core/68000.h"
 #include "tests/support/flat_memory.h"
+#include "tests/support/instruction.h"
 
 using namespace kqtest;
 
@@ -21,7 +22,7 @@ class LogicTest : public ::testing::Test {
 
   void ExpectIllegalAt(uint32_t opcodeAddress, const char* what) {
     EXPECT_EQ(M68kPC, VectorHandler(4)) << what;
-    EXPECT_EQ(StackedPC(), opcodeAddress) << what;
+    EXPECT_EQ(Stacked().pc, opcodeAddress) << what;
   }
 };
 
@@ -114,8 +115,8 @@ TEST_F(LogicTest, StatusRegisterFormsInUserStateRaiseThePrivilegeViolation) {
     LogAccesses = true;
     RunOne({opcode, 0x2700});
     EXPECT_EQ(M68kPC, VectorHandler(8)) << Hex(opcode);
-    EXPECT_EQ(StackedPC(), 0x1000u) << Hex(opcode);
-    EXPECT_EQ(StackedSR(), 0x0015u) << Hex(opcode);
+    EXPECT_EQ(Stacked().pc, 0x1000u) << Hex(opcode);
+    EXPECT_EQ(Stacked().sr, 0x0015u) << Hex(opcode);
     // The immediate was never fetched: the opcode, the two pushes and the vector only.
     EXPECT_EQ(AccessLog.size(), 4u) << Hex(opcode);
   }
@@ -151,8 +152,8 @@ TEST_F(LogicTest, StatusRegisterFormsStayInTheRunLoop) {
   EXPECT_EQ(M68kPC, 0x1004u + 7 * 2);
   EXPECT_EQ(M68kSR & 0x8000, 0x8000);
   M68kRun(1);
-  EXPECT_EQ(StackedPC(), 0x1014u);  // traced after the next NOP
-  EXPECT_EQ(StackedSR() & 0x8000, 0x8000u);
+  EXPECT_EQ(Stacked().pc, 0x1014u);  // traced after the next NOP
+  EXPECT_EQ(Stacked().sr & 0x8000, 0x8000u);
 }
 
 TEST_F(LogicTest, InvalidModeSevenFieldsChangeNothing) {
@@ -174,7 +175,7 @@ TEST_F(LogicTest, InvalidModeSevenFieldsChangeNothing) {
     LogAccesses = true;
     RunOne({c.opcode, 0xFFFF, 0xFFFF});
     ExpectIllegalAt(0x1000, c.what);
-    EXPECT_EQ(StackedSR(), 0x2705u) << c.what;
+    EXPECT_EQ(Stacked().sr, 0x2705u) << c.what;
     EXPECT_EQ(M68kRegs[0], 0x12345678u) << c.what;
     EXPECT_EQ(M68kRegs[5], 0x9ABCDEF0u) << c.what;
     EXPECT_EQ(AccessLog.size(), 4u) << c.what;  // opcode, two pushes, vector

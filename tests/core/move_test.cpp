@@ -8,7 +8,7 @@
 
 #include "board/Io.h"
 #include "core/68000.h"
-#include "tests/core/step_fixture.h"
+#include "tests/support/instruction.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/68000.h"
-#include "tests/core/illegal_check.h"
+#include "tests/support/instruction.h"
 #include "tests/support/flat_memory.h"
 
 using namespace kqtest;

@@ -6,6 +6,7 @@
 
 #include "core/68000.h"
 #include "tests/support/flat_memory.h"
+#include "tests/support/instruction.h"
 
 using namespace kqtest;
 
@@ -196,8 +197,8 @@ TEST_F(ShiftTest, MemoryFormsRejectPcRelativeAndImmediate) {
     LogAccesses = true;
     RunOne({opcode, 0x0010});
     EXPECT_EQ(M68kPC, VectorHandler(4)) << Hex(opcode);
-    EXPECT_EQ(StackedPC(), 0x1000u) << Hex(opcode);
-    EXPECT_EQ(StackedSR(), 0x271Fu) << Hex(opcode);
+    EXPECT_EQ(Stacked().pc, 0x1000u) << Hex(opcode);
+    EXPECT_EQ(Stacked().sr, 0x271Fu) << Hex(opcode);
     // The opcode fetch, then only the exception's own accesses (two pushes, the vector).
     ASSERT_EQ(AccessLog.size(), 4u) << Hex(opcode);
     EXPECT_EQ(AccessLog[1].kind, 'w');

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/68000.h"
-#include "tests/core/step_fixture.h"
+#include "tests/support/instruction.h"
 
 namespace {
 

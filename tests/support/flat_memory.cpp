@@ -94,9 +94,6 @@ void RunOne(std::initializer_list<uint16_t> words) {
   M68kStep();
 }
 
-uint32_t StackedPC() { return Peek32(M68kRegs[15] + 2); }
-uint32_t StackedSR() { return Peek16(M68kRegs[15]); }
-
 std::string Hex(uint32_t value) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%X", value);

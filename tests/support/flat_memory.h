@@ -44,10 +44,6 @@ constexpr uint32_t VectorHandler(uint32_t vector) { return 0x10000 + 0x100 * vec
 // Places the words at the PC and executes one instruction.
 void RunOne(std::initializer_list<uint16_t> words);
 
-// The frame of the exception just taken: the stacked PC and SR on the supervisor stack.
-uint32_t StackedPC();
-uint32_t StackedSR();
-
 std::string Hex(uint32_t value);
 
 }  // namespace kqtest

@@ -1,10 +1,14 @@
-// Helpers of the instruction tests: run one instruction from a fixed address, and see
-// where a taken exception went and what it stacked.
+// Helpers of the instruction tests: run one instruction at a fixed address with its bus
+// accesses logged, look at the exception frame it left, and check that an encoding the
+// instruction does not accept took only the illegal-instruction exception.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <initializer_list>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -70,6 +74,44 @@ inline int SlotsNamed(const std::string& prefix, int first = 0, int last = 8191)
   int n = 0;
   for (int slot = first; slot <= last; ++slot) n += std::string(M68kOpNames[slot]).rfind(prefix, 0) == 0;
   return n;
+}
+
+class StepTest : public ::testing::Test {
+ public:
+  static constexpr uint32_t kPc = 0x1000;
+  static constexpr uint32_t kSsp = 0x8000;
+
+ protected:
+  void SetUp() override { ResetProcessor(kPc, kSsp); }
+
+  // Runs one instruction at kPc and returns its accesses after the opcode fetch.
+  std::vector<Access> Run(std::initializer_list<uint16_t> words) {
+    M68kPC = kPc;
+    AccessLog.clear();
+    LogAccesses = true;
+    RunOne(words);
+    LogAccesses = false;
+    EXPECT_FALSE(AccessLog.empty());
+    return {AccessLog.begin() + 1, AccessLog.end()};
+  }
+};
+
+struct CoreSnapshot {
+  uint32_t regs[16];
+  uint16_t sr;
+  CoreSnapshot() : sr(M68kSR) { std::memcpy(regs, M68kRegs, sizeof regs); }
+};
+
+// Registers and SR as they were but for the six-byte frame on A7, the frame holds the
+// opcode's own address, and its two stores are the only writes of the instruction.
+inline void ExpectIllegalOnly(const CoreSnapshot& before, uint32_t opcodeAddress) {
+  for (int i = 0; i < 15; ++i) EXPECT_EQ(M68kRegs[i], before.regs[i]) << "register " << i;
+  EXPECT_EQ(M68kRegs[15], before.regs[15] - 6);
+  EXPECT_EQ(M68kSR, before.sr);
+  EXPECT_EQ(M68kPC, VectorHandler(kVecIllegal));
+  EXPECT_EQ(Peek16(M68kRegs[15]), before.sr);
+  EXPECT_EQ(Hex(Peek32(M68kRegs[15] + 2)), Hex(opcodeAddress));
+  EXPECT_EQ(std::count_if(AccessLog.begin(), AccessLog.end(), [](const Access& a) { return a.kind == 'w'; }), 2);
 }
 
 }  // namespace kqtest
