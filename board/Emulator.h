@@ -29,3 +29,9 @@ void BoardSetup(const std::string& romFile = kRomFileName);
 void SliceService(int32_t count);
 // Program end: the patch memory is written back.
 void BoardShutdown();
+
+// For a process that builds the board more than once (tests, the headless runner):
+// the bus, the processor's registers and every value that no unit's start-up sets
+// (request flags, timer count, latches, DAC values, LCD registers, panel inputs) back
+// at their program-start state. Called before BoardInit.
+void BoardRestoreStartValues();

@@ -1,4 +1,4 @@
-// Helpers of the board tests: temporary folders and files, a window that records what
+// Helpers of the board tests: a limit on file sizes, a window that records what
 // the board asks of it, and a board in its start-up state.
 #pragma once
 
@@ -11,24 +11,9 @@
 
 #include "board/Host.h"
 #include "board/Sound.h"
+#include "tests/support/temp_files.h"
 
 namespace kqtest {
-
-// A new folder, removed with everything in it at the end of the scope.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  // Names of the entries in the folder, sorted.
-  std::vector<std::string> Entries() const;
-
- private:
-  std::string path_;
-};
 
 // While it lives, no file of this process can grow beyond the limit: a write past it
 // fails as on a full disk.
@@ -44,8 +29,6 @@ class FileSizeLimit {
   void (*savedSignal_)(int);
 };
 
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> ReadFile(const std::string& path);
 // n bytes that differ from their neighbours and between seeds.
 std::vector<uint8_t> Pattern(size_t n, uint32_t seed);
 

@@ -1,0 +1,185 @@
+// The headless runner: its command line, its report and exit status, its audio file, and
+// runs that repeat exactly.
+#include <filesystem>
+#include <sstream>
+
+#include "board/Adc.h"
+#include "board/Panel.h"
+#include "tests/integration/firmware_run.h"
+
+namespace {
+
+using kqrun::ParseArguments;
+using kqrun::RunOptions;
+using Args = std::vector<std::string>;
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+Outcome RunProgram(const Args& args) {
+  std::ostringstream out, err;
+  int status = kqrun::RunMain(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(RunnerArguments, EveryOptionAndItsSchedule) {
+  std::string error;
+  std::optional<RunOptions> options = ParseArguments(
+      Args{"kq.bin", "--slices", "500", "--midi", "90 3C 7F@100", "--sysex=dump.syx@120", "--midi", "803C00@300",
+           "--press", "ProgramSelect3@10-20", "--key", "Enter@30-30", "--key", "7@40", "--adc", "Volume=0",
+           "--adc", "3=200", "--nvr-dir", "/tmp/n", "--wav", "out.wav", "--dump-ram", "ram.bin"},
+      error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_EQ(options->rom, "kq.bin");
+  EXPECT_EQ(options->slices, 500u);
+  ASSERT_EQ(options->midi.size(), 3u) << "in the order given";
+  EXPECT_EQ(options->midi[0].bytes, (std::vector<uint8_t>{0x90, 0x3C, 0x7F}));
+  EXPECT_EQ(options->midi[0].slice, 100u);
+  EXPECT_EQ(options->midi[1].sysexFile, "dump.syx");
+  EXPECT_EQ(options->midi[1].slice, 120u);
+  EXPECT_EQ(options->midi[2].bytes, (std::vector<uint8_t>{0x80, 0x3C, 0x00}));
+  ASSERT_EQ(options->buttons.size(), 1u);
+  EXPECT_EQ(options->buttons[0].input, int(PanelButton::ProgramSelect3));
+  EXPECT_EQ(options->buttons[0].first, 10u);
+  EXPECT_EQ(options->buttons[0].last, 20u);
+  ASSERT_EQ(options->keys.size(), 2u);
+  EXPECT_EQ(options->keys[0].input, int(PcKey::Enter));
+  EXPECT_EQ(options->keys[1].input, int(PcKey::Digit7));
+  EXPECT_EQ(options->keys[1].last, 40u);
+  ASSERT_EQ(options->adc.size(), 2u);
+  EXPECT_EQ(options->adc[0].channel, kAdcVolume);
+  EXPECT_EQ(options->adc[0].value, 0);
+  EXPECT_EQ(options->adc[1].channel, kAdcJoystickY);
+  EXPECT_EQ(options->adc[1].value, 200);
+  EXPECT_EQ(options->nvrDirectory, "/tmp/n");
+  EXPECT_EQ(options->wavFile, "out.wav");
+  EXPECT_EQ(options->ramFile, "ram.bin");
+
+  options = ParseArguments(Args{"rom"}, error);
+  ASSERT_TRUE(options);
+  EXPECT_EQ(options->slices, kqrun::kDefaultSlices);
+}
+
+TEST(RunnerArguments, ArgumentsThatMakeNoRunAreRefusedWithTheReason) {
+  const std::vector<Args> refused = {
+      {},
+      {"a.bin", "b.bin"},
+      {"kq.bin", "--slices", "0"},
+      {"kq.bin", "--slices", "12x"},
+      {"kq.bin", "--slices"},
+      {"kq.bin", "--frobnicate", "1"},
+      {"kq.bin", "--midi", "90 3C 7@5"},
+      {"kq.bin", "--midi", "90 3C 7F"},
+      {"kq.bin", "--midi", "GG@5"},
+      {"kq.bin", "--midi", "90@1000"},  // beyond the default 1000 slices
+      {"kq.bin", "--slices", "10", "--press", "Split@10-20"},
+      {"kq.bin", "--press", "Split@20-10"},
+      {"kq.bin", "--press", "Splitt@1-2"},
+      {"kq.bin", "--key", "A@1-2"},
+      {"kq.bin", "--key", "10@1-2"},
+      {"kq.bin", "--adc", "8=1"},
+      {"kq.bin", "--adc", "Volume=256"},
+      {"kq.bin", "--adc", "Volume"},
+      {"kq.bin", "--sysex", "@5"},
+      {"kq.bin", "--wav="},
+  };
+  for (const Args& args : refused) {
+    std::string error;
+    EXPECT_FALSE(ParseArguments(args, error)) << ::testing::PrintToString(args);
+    EXPECT_FALSE(error.empty()) << ::testing::PrintToString(args);
+    Outcome outcome = RunProgram(args);
+    EXPECT_EQ(outcome.status, 2) << ::testing::PrintToString(args);
+    EXPECT_NE(outcome.err.find("kq-run: " + error), std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.out, "");
+  }
+}
+
+TEST(RunnerArguments, HelpPrintsTheUsage) {
+  Outcome outcome = RunProgram({"--help"});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, kqrun::kUsage);
+}
+
+using RunnerProgram = kqtest::FirmwareRun;
+
+TEST_F(RunnerProgram, PrintsWhatThePanelShows) {
+  Outcome outcome = RunProgram({Rom(), "--slices", "100", "--press", "Double@50-99"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  const std::string instructions = outcome.out.substr(outcome.out.rfind(": ") + 2);
+  EXPECT_EQ(outcome.out,
+            "lcd1: KQ BOARD TEST?  \n"
+            "lcd2: SWITCH R2 B1    \n"
+            "digits: 0 1\n"
+            "leds: Double\n"
+            "instructions: " + instructions);
+  EXPECT_GE(std::stoul(instructions), 100u * 8192);
+  EXPECT_EQ(outcome.err, "");
+}
+
+TEST_F(RunnerProgram, AMissingOrWrongSizeRomEndsWithStatusOne) {
+  Outcome missing = RunProgram({dir.File("none.bin")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "kq-run: ROM image \"" + dir.File("none.bin") + "\" not found\n");
+  EXPECT_EQ(missing.out, "");
+
+  for (size_t size : {size_t(65535), size_t(65537), size_t(0)}) {
+    kqtest::WriteFile(dir.File("odd.bin"), std::vector<uint8_t>(size, 0x4E));
+    Outcome odd = RunProgram({dir.File("odd.bin")});
+    EXPECT_EQ(odd.status, 1);
+    EXPECT_EQ(odd.err, "kq-run: ROM image \"" + dir.File("odd.bin") + "\" is " + std::to_string(size) +
+                           " bytes, not 65536\n");
+    EXPECT_EQ(odd.out, "");
+  }
+  EXPECT_EQ(RunProgram({dir.Path()}).status, 1) << "a folder";
+}
+
+TEST_F(RunnerProgram, FilesThatCannotBeReadOrWrittenFailTheRun) {
+  EXPECT_EQ(RunProgram({Rom(), "--slices", "5", "--sysex", dir.File("none.syx") + "@1"}).status, 1);
+  kqtest::WriteFile(dir.File("big.syx"), std::vector<uint8_t>(65537, 0xF8));
+  EXPECT_EQ(RunProgram({Rom(), "--slices", "5", "--sysex", dir.File("big.syx") + "@1"}).status, 1);
+  EXPECT_EQ(RunProgram({Rom(), "--slices", "5", "--wav", dir.File("no/such/folder.wav")}).status, 1);
+  EXPECT_EQ(RunProgram({Rom(), "--slices", "5", "--dump-ram", dir.File("no/such/ram.bin")}).status, 1);
+  EXPECT_EQ(RunProgram({Rom(), "--slices", "5", "--nvr-dir", dir.File("no/such")}).status, 1);
+}
+
+TEST_F(RunnerProgram, WritesTheAudioAndTheWorkRam) {
+  Outcome outcome = RunProgram({Rom(), "--slices", "200", "--midi", "90 45 7F@20", "--wav", dir.File("run.wav"),
+                                "--dump-ram", dir.File("ram.bin")});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  RunOptions options = Options(200);
+  options.keepAudio = true;
+  options.midi.push_back({20, {0x90, 0x45, 0x7F}, ""});
+  kqrun::RunResult again = Run(options);
+
+  const std::vector<uint8_t> wav = kqtest::ReadFile(dir.File("run.wav"));
+  ASSERT_EQ(wav.size(), 44 + 2 * again.audio.size());
+  const uint8_t header[36] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0,
+                              0,   0,   1,   0,   2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0};
+  for (size_t i = 0; i < 36; ++i) {
+    if (i >= 4 && i < 8) continue;  // the size, below
+    EXPECT_EQ(wav[i], header[i]) << "header byte " << i;
+  }
+  EXPECT_EQ(wav[4] | wav[5] << 8 | wav[6] << 16 | wav[7] << 24, int(wav.size() - 8));
+  EXPECT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
+  EXPECT_EQ(wav[40] | wav[41] << 8 | wav[42] << 16 | wav[43] << 24, int(wav.size() - 44));
+  for (size_t i = 0; i < again.audio.size(); ++i) {
+    const auto sample = int16_t(wav[44 + 2 * i] | wav[45 + 2 * i] << 8);
+    ASSERT_EQ(sample, again.audio[i]) << "sample " << i << ": the same run gives the same sound";
+  }
+  EXPECT_GT(kqtest::Rms(kqtest::LeftChannel(again.audio, 0, again.audio.size() / 2)), 1000.0);
+
+  const std::vector<uint8_t> ram = kqtest::ReadFile(dir.File("ram.bin"));
+  ASSERT_EQ(ram.size(), 4096u);
+  EXPECT_EQ(std::string(ram.begin() + 0x10, ram.begin() + 0x14), "KQBT");
+}
+
+TEST_F(RunnerProgram, ThePlayPositionFollowsTheInstructionsExecuted) {
+  RunOptions options = Options(300);
+  options.keepAudio = true;
+  kqrun::RunResult result = Run(options);
+  EXPECT_EQ(result.audio.size() / 2, result.instructions * 44100 / 8'000'000);
+}
+
+}  // namespace

@@ -1,0 +1,30 @@
+// Temporary folders and whole files for tests that work with the board's files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kqtest {
+
+// A new folder, removed with everything in it at the end of the scope.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  // Names of the entries in the folder, sorted.
+  std::vector<std::string> Entries() const;
+
+ private:
+  std::string path_;
+};
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// The file's bytes; empty if it cannot be read.
+std::vector<uint8_t> ReadFile(const std::string& path);
+
+}  // namespace kqtest

@@ -1,0 +1,156 @@
+#include "tools/kqrun/HeadlessBoard.h"
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "board/Adc.h"
+#include "board/Cpu.h"
+#include "board/Emulator.h"
+#include "board/Files.h"
+#include "board/Io.h"
+#include "board/Lcd.h"
+#include "board/Nvr.h"
+#include "board/Output.h"
+#include "board/Panel.h"
+#include "board/Settings.h"
+#include "board/Sound.h"
+
+namespace kqrun {
+
+namespace {
+
+// An audio output that plays nothing by itself: the runner moves its play position.
+class PlayPositionOutput final : public SoundDevice {
+ public:
+  bool Open() override { return true; }
+  void Play() override {}
+};
+
+std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+
+bool CheckRomFile(const std::string& romFile, std::string& error) {
+  std::error_code failure;
+  if (!std::filesystem::exists(romFile, failure)) {
+    error = "ROM image " + Quoted(romFile) + " not found";
+    return false;
+  }
+  if (!std::filesystem::is_regular_file(romFile, failure)) {
+    error = "ROM image " + Quoted(romFile) + " is not a file";
+    return false;
+  }
+  const uintmax_t size = std::filesystem::file_size(romFile, failure);
+  if (failure) {
+    error = "ROM image " + Quoted(romFile) + " cannot be read: " + failure.message();
+    return false;
+  }
+  if (size != kRomSize) {
+    error = "ROM image " + Quoted(romFile) + " is " + std::to_string(size) + " bytes, not " +
+            std::to_string(kRomSize);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool HeadlessBoard::Start(const std::string& romFile, const std::string& nvrDirectory,
+                          std::string& error) {
+  if (!CheckRomFile(romFile, error)) return false;
+  nvrDirectory_ = nvrDirectory;
+  slices_ = 0;
+  instructions_ = 0;
+  framesPlayed_ = 0;
+  audio_.clear();
+
+  BoardRestoreStartValues();
+  SetNvrDirectory(nvrDirectory);
+  BoardInit(std::make_unique<PlayPositionOutput>());
+  if (nvrDirectory.empty()) std::memset(NvrImage, 0, sizeof NvrImage);
+  // The front panel's controls at their start positions.
+  AdcInputs[kAdcVolume] = uint32_t(TSettings::DefaultVolume) & 0xFF;
+  AdcInputs[kAdcBalance] = uint32_t(TSettings::DefaultBalance) & 0xFF;
+  AdcInputs[kAdcDataEntry] = uint32_t(TSettings::DefaultDataEntry) & 0xFF;
+  AdcInputs[kAdcJoystickX] = uint32_t(TSettings::DefaultJoystickX) & 0xFF;
+  AdcInputs[kAdcJoystickY] = uint32_t(TSettings::DefaultJoystickY) & 0xFF;
+  BoardSetup(romFile);
+  return true;
+}
+
+void HeadlessBoard::RunSlice() {
+  const uint32_t count = CpuRun(SliceLength);
+  instructions_ += count;
+  ++slices_;
+  // The output has played up to where the instructions executed so far have led.
+  const uint64_t due = instructions_ * kSoundRate / kInstructionsPerSecond;
+  const auto frames = uint32_t(due - framesPlayed_);
+  framesPlayed_ = due;
+  if (frames != 0) {
+    const size_t at = keepAudio_ ? audio_.size() : 0;
+    audio_.resize(at + 2 * size_t(frames));
+    SoundConsume(reinterpret_cast<uint8_t*>(audio_.data() + at), frames * kSoundFrameBytes);
+  }
+  SliceService(int32_t(count));
+}
+
+void HeadlessBoard::RunSlices(uint32_t count) {
+  for (uint32_t i = 0; i < count; ++i) RunSlice();
+}
+
+bool HeadlessBoard::Finish(std::string& error) {
+  if (nvrDirectory_.empty()) return true;
+  const std::string file = NvrDirectory() + kNvrFileName;
+  if (SaveNvrFile(file)) return true;
+  error = "patch memory not saved to " + Quoted(file);
+  return false;
+}
+
+PanelView ReadPanel() {
+  PanelView view;
+  for (uint8_t start : {0x00, 0x40}) {
+    std::string& line = start ? view.lcd2 : view.lcd1;
+    for (int i = 0; i < 16; ++i) {
+      const uint8_t code = LcdShadow[start + i];
+      line += code >= 0x20 && code < 0x7F ? char(code) : '?';
+    }
+  }
+  auto digit = [](int32_t value) { return value >= 0 && value <= 9 ? char('0' + value) : '-'; };
+  view.digits = {digit(LeftDigit), ' ', digit(RightDigit)};
+  for (int b = 0; b < kPanelButtonCount; ++b)
+    if (ButtonLED[b].load(std::memory_order_relaxed) == kLedOn) view.leds.emplace_back(PanelButtonNames[b]);
+  return view;
+}
+
+std::string FormatPanel(const PanelView& panel, uint64_t instructions) {
+  std::string text = "lcd1: " + panel.lcd1 + "\nlcd2: " + panel.lcd2 + "\ndigits: " + panel.digits + "\nleds:";
+  for (const std::string& name : panel.leds) text += " " + name;
+  return text + "\ninstructions: " + std::to_string(instructions) + "\n";
+}
+
+bool WriteWavFile(const std::string& path, std::span<const int16_t> frames) {
+  // The header's sizes are 32-bit: about 6.7 hours of sound.
+  if (frames.size() * sizeof(int16_t) > UINT32_MAX - 36) return false;
+  std::vector<uint8_t> bytes;
+  auto put = [&bytes](uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes.push_back(uint8_t(value >> (8 * i)));
+  };
+  auto tag = [&bytes](const char* name) { bytes.insert(bytes.end(), name, name + 4); };
+  const auto dataBytes = uint32_t(frames.size() * sizeof(int16_t));
+  tag("RIFF");
+  put(36 + dataBytes, 4);
+  tag("WAVE");
+  tag("fmt ");
+  put(16, 4);
+  put(1, 2);  // PCM
+  put(2, 2);  // stereo
+  put(kSoundRate, 4);
+  put(kSoundRate * kSoundFrameBytes, 4);
+  put(kSoundFrameBytes, 2);
+  put(16, 2);
+  tag("data");
+  put(dataBytes, 4);
+  for (int16_t sample : frames) put(uint16_t(sample), 2);
+  return ReplaceFile(path, bytes);
+}
+
+}  // namespace kqrun

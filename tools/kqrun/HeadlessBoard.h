@@ -1,0 +1,70 @@
+// The board without windows, run slice after slice at no particular pace: the headless
+// runner's engine, also driven directly by the integration tests and the benchmark.
+//
+// A slice is CpuRun of SliceLength instructions, then the audio output's play position
+// moves on by 44100 frames per 8,000,000 instructions executed so far, then the slice
+// services. Everything happens on the calling thread, so a run depends on nothing but
+// its ROM, its patch memory and what is done to it between slices.
+//
+// The board is one set of module-level units, so only one HeadlessBoard runs at a time.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kqrun {
+
+constexpr uint32_t kInstructionsPerSecond = 8'000'000;
+
+// What the panel shows at a moment.
+struct PanelView {
+  std::string lcd1, lcd2;          // the LCD's lines; a user glyph (or any code without a
+                                   // printable ASCII character) as '?'
+  std::string digits;              // "L R", a blank digit as '-'
+  std::vector<std::string> leds;   // field names of the lit buttons, in panel order
+};
+
+class HeadlessBoard {
+ public:
+  // keepAudio: the frames played are kept for Audio().
+  explicit HeadlessBoard(bool keepAudio = true) : keepAudio_(keepAudio) {}
+
+  // Builds the board from its program-start state with the analog inputs at the
+  // built-in settings' values, installs the ROM and resets the processor. With a patch
+  // memory directory, "Tarvelion.nvr" (else "Factory.nvr") is loaded from there;
+  // without one the patch memory starts blank and is not kept. False, with the reason,
+  // when the ROM image is missing or not 65536 bytes; the board is not built then.
+  bool Start(const std::string& romFile, const std::string& nvrDirectory, std::string& error);
+
+  void RunSlice();
+  void RunSlices(uint32_t count);
+
+  // Writes the patch memory back to its directory, if it has one; false with the reason
+  // if that fails.
+  bool Finish(std::string& error);
+
+  uint32_t Slices() const { return slices_; }
+  uint64_t Instructions() const { return instructions_; }
+  // Interleaved stereo frames (left, right) played since the start, 44100 per second.
+  const std::vector<int16_t>& Audio() const { return audio_; }
+  uint64_t FramesPlayed() const { return framesPlayed_; }
+
+ private:
+  bool keepAudio_;
+  std::string nvrDirectory_;
+  uint32_t slices_ = 0;
+  uint64_t instructions_ = 0;
+  uint64_t framesPlayed_ = 0;
+  std::vector<int16_t> audio_;
+};
+
+PanelView ReadPanel();
+// The panel as the runner prints it: lcd1, lcd2, digits, leds and instructions lines.
+std::string FormatPanel(const PanelView& panel, uint64_t instructions);
+
+// A 44100 Hz 16-bit stereo WAV file of the frames; false if it cannot be written.
+bool WriteWavFile(const std::string& path, std::span<const int16_t> frames);
+
+}  // namespace kqrun

@@ -1,0 +1,75 @@
+// The headless runner: its command line, one whole run of the board from it, and the
+// program around them. scripts/kq-run builds and starts the program.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "tools/kqrun/HeadlessBoard.h"
+
+namespace kqrun {
+
+constexpr uint32_t kDefaultSlices = 1000;
+
+// An input held from slice `first` through slice `last`: a PanelButton or a PcKey.
+struct Hold {
+  int input;
+  uint32_t first;
+  uint32_t last;
+};
+
+// Bytes for the MIDI input queue before a slice runs: given in hex, or a SysEx file.
+struct MidiInput {
+  uint32_t slice;
+  std::vector<uint8_t> bytes;
+  std::string sysexFile;  // set for --sysex
+};
+
+struct AdcSetting {
+  int channel;
+  uint8_t value;
+};
+
+struct RunOptions {
+  std::string rom;
+  uint32_t slices = kDefaultSlices;
+  std::vector<MidiInput> midi;  // --midi and --sysex in the order given
+  std::vector<Hold> buttons;    // --press
+  std::vector<Hold> keys;       // --key
+  std::vector<AdcSetting> adc;  // applied at start, after the built-in values
+  std::string nvrDirectory;
+  std::string wavFile;
+  std::string ramFile;
+  bool keepAudio = false;  // keep the audio in the result even without a WAV file
+};
+
+extern const char* const kUsage;
+
+// The options of the arguments that follow the program's name; nothing, with the
+// reason, for arguments that make no run. help is set (and nothing returned) for
+// --help.
+std::optional<RunOptions> ParseArguments(std::span<const std::string> args, std::string& error,
+                                         bool* help = nullptr);
+
+struct RunResult {
+  PanelView panel;
+  uint64_t instructions = 0;
+  std::vector<int16_t> audio;  // with --wav or keepAudio: every frame played
+};
+
+// Starts the board, runs the slices with the options' inputs, then writes the patch
+// memory, the WAV file and the RAM dump that were asked for. False, with the reason,
+// when the ROM image is unusable, a SysEx file cannot be read or queued, or a file
+// cannot be written.
+bool Run(const RunOptions& options, RunResult& result, std::string& error);
+
+// The program: prints the panel lines on out and any message on err; returns the exit
+// status: 0 after a run, 1 when the run failed (a missing or wrong-size ROM among
+// others), 2 for arguments that make no run.
+int RunMain(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+
+}  // namespace kqrun
