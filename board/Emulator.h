@@ -3,7 +3,9 @@
 // and what happens at exit.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "board/Bitmap.h"
@@ -25,10 +27,36 @@ void BoardInit(std::unique_ptr<SoundDevice> sound = HostSoundDevice());
 // Once, before the first slice: every device maps itself, the ROM image is installed
 // (from the current directory unless named) and the processor reset.
 void BoardSetup(const std::string& romFile = kRomFileName);
-// After every slice, with the slice's instruction count (0 while paused).
+// After every slice, with the slice's instruction count (0 while paused): first the
+// operations waiting in RunBetweenSlices, then each device's service, the pacing last.
 void SliceService(int32_t count);
 // Program end: the patch memory is written back.
 void BoardShutdown();
+
+// The emulation thread. StartEmulation starts it once (a second call does nothing): it
+// has the user-interface thread (platform/UiThread.h) run BoardSetup with the ROM image,
+// then runs slice after slice, the processor for SliceLength instructions (or 1 ms asleep
+// while paused), then SliceService on the user-interface thread with the count. An
+// exception out of either ends the thread; the windows carry on. Without a thread the
+// user is told and the program asked to end.
+void StartEmulation(const std::string& romFile = kRomFileName);
+// Called on the user-interface thread: lets the thread finish its slice and its last
+// slice service, and waits until it has ended, serving its calls meanwhile. Does nothing
+// without a thread; afterwards StartEmulation may start a new one. Call it before
+// BoardShutdown, so that no slice runs while the patch memory is saved.
+void StopEmulation();
+// The pause switch: the processor stands still, the slice services go on with count 0.
+void SetPaused(bool paused);
+bool IsPaused();
+// True from StartEmulation until the thread has left its loop.
+bool EmulationRunning();
+// For operations of the windows that change the processor or board memory (reset,
+// factory state, cartridge new, open and remove): while the thread runs, the operation
+// waits for the start of the next slice service and runs there, on the user-interface
+// thread; otherwise it runs at once. Operations run in the order given.
+void RunBetweenSlices(std::function<void()> operation);
+// Instructions executed in the last slice (0 while paused).
+extern std::atomic<int32_t> LastSliceCount;
 
 // For a process that builds the board more than once (tests, the headless runner):
 // the bus, the processor's registers and every value that no unit's start-up sets

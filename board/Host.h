@@ -7,9 +7,12 @@
 
 enum class StatusPanel { RunState = 0, MidiIn = 1, MidiOut = 2, Speed = 3 };
 
-enum class MessageButtons { Ok, OkCancel, YesNoCancel };
-enum class MessageIcon { None, Error, Warning };
-enum class MessageChoice { Ok, Cancel, Yes, No };
+// The program's name: the caption of its own message boxes.
+inline constexpr const char* kApplicationTitle = "Tarvelion";
+
+enum class MessageButtons { Ok, OkCancel, YesNoCancel, RetryCancel };
+enum class MessageIcon { None, Error, Warning, Question, Stop, Information };
+enum class MessageChoice { Ok, Cancel, Yes, No, Retry };
 
 class HostWindow {
  public:
