@@ -10,6 +10,7 @@
 
 #include "board/Bitmap.h"
 #include "board/Sound.h"
+#include "platform/PerformanceCounter.h"
 
 // Instructions per slice: 1.024 ms of emulated time at 8,000,000 per second.
 constexpr uint32_t SliceLength = 8192;
@@ -22,8 +23,10 @@ extern Bitmap LcdDisplay;
 extern Bitmap SevenSegmentDisplay;
 
 // Program start, once, before any window exists: the default bus, then each unit's
-// start-up state. The sound comes out of the audio output given (none: silent).
-void BoardInit(std::unique_ptr<SoundDevice> sound = HostSoundDevice());
+// start-up state. The sound comes out of the audio output given (none: silent); the
+// slices are paced to real time by the counter given (none: as fast as they go).
+void BoardInit(std::unique_ptr<SoundDevice> sound = HostSoundDevice(),
+               PerformanceCounter* pacing = HostPerformanceCounter());
 // Once, before the first slice: every device maps itself, the ROM image is installed
 // (from the current directory unless named) and the processor reset.
 void BoardSetup(const std::string& romFile = kRomFileName);

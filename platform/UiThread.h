@@ -3,7 +3,10 @@
 // the calling thread (tests, headless use).
 #pragma once
 
+#include <condition_variable>
+#include <deque>
 #include <functional>
+#include <mutex>
 
 class UiThread {
  public:
@@ -33,8 +36,13 @@ class QueuedUiThread : public UiThread {
   virtual void Wake() = 0;
 
  private:
-  struct Pending;
-  Pending* pending_ = nullptr;  // guarded by the mutex in UiThread.cpp
+  struct Request {
+    const std::function<void()>* f;
+    bool done;
+  };
+  std::mutex mutex_;
+  std::condition_variable served_;
+  std::deque<Request*> waiting_;
 };
 
 // Installs the user-interface thread (nullptr: none). Not owned; it must stay installed

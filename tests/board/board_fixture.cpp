@@ -43,7 +43,7 @@ void BoardTest::BuildBoard(const std::vector<uint8_t>& rom, std::unique_ptr<Soun
   window.quitRequests = 0;
   BoardRestoreStartValues();
   SetNvrDirectory(dir.Path());
-  BoardInit(std::move(sound));
+  BoardInit(std::move(sound), nullptr);  // unpaced
   std::string romFile = dir.File("kq.bin");
   std::filesystem::remove(romFile);
   if (!rom.empty()) WriteFile(romFile, rom);

@@ -65,7 +65,7 @@ bool HeadlessBoard::Start(const std::string& romFile, const std::string& nvrDire
 
   BoardRestoreStartValues();
   SetNvrDirectory(nvrDirectory);
-  BoardInit(std::make_unique<PlayPositionOutput>());
+  BoardInit(std::make_unique<PlayPositionOutput>(), nullptr);  // unpaced
   if (nvrDirectory.empty()) std::memset(NvrImage, 0, sizeof NvrImage);
   // The front panel's controls at their start positions.
   AdcInputs[kAdcVolume] = uint32_t(TSettings::DefaultVolume) & 0xFF;

@@ -1,0 +1,121 @@
+// The host's MIDI ports over the sound system's sequencer (ALSA), through RtMidi. The
+// port names are listed once; an open looks the listed name up again, as ports come and
+// go and our own ports join the lists once opened. Without a sequencer (no sound
+// hardware, a container) there is no system and both lists stay empty.
+#include <RtMidi.h>
+
+#include <algorithm>
+
+#include "board/Host.h"
+#include "board/Midi.h"
+
+namespace {
+
+constexpr const char* kClientName = kApplicationTitle;
+
+template <class Port>
+std::vector<std::string> PortNames(Port& port) {
+  std::vector<std::string> names;
+  const unsigned count = port.getPortCount();
+  for (unsigned i = 0; i < count; ++i) names.push_back(port.getPortName(i));
+  return names;
+}
+
+class RtMidiSystem final : public MidiSystem {
+ public:
+  RtMidiSystem(std::unique_ptr<RtMidiIn> in, std::unique_ptr<RtMidiOut> out)
+      : in_(std::move(in)), out_(std::move(out)) {
+    // Errors come back here instead of as exceptions or on standard error.
+    in_->setErrorCallback(Error, &error_);
+    out_->setErrorCallback(Error, &error_);
+    // Everything reaches the instrument: system exclusive, timing and active sensing.
+    in_->ignoreTypes(false, false, false);
+    inputs_ = PortNames(*in_);
+    outputs_ = PortNames(*out_);
+  }
+
+  ~RtMidiSystem() override {
+    CloseInput();
+    CloseOutput();
+  }
+
+  std::vector<std::string> InputNames() override { return inputs_; }
+  std::vector<std::string> OutputNames() override { return outputs_; }
+
+  std::string OpenInput(int32_t index) override {
+    return Open(*in_, inputs_, index, "Tarvelion MIDI in");
+  }
+
+  std::string StartInput(MidiReceiver receive) override {
+    error_.clear();
+    receive_ = receive;
+    in_->setCallback(Deliver, this);
+    delivering_ = error_.empty();
+    return error_;
+  }
+
+  void CloseInput() override {
+    in_->closePort();  // returns once the receiving thread has stopped
+    if (delivering_) in_->cancelCallback();
+    delivering_ = false;
+  }
+
+  std::string OpenOutput(int32_t index) override {
+    return Open(*out_, outputs_, index, "Tarvelion MIDI out");
+  }
+
+  void CloseOutput() override { out_->closePort(); }
+
+ private:
+  static void Error(RtMidiError::Type, const std::string& text, void* error) {
+    *static_cast<std::string*>(error) = text;
+  }
+
+  static void Deliver(double, std::vector<unsigned char>* message, void* self) {
+    if (!message->empty())
+      static_cast<RtMidiSystem*>(self)->receive_(message->data(), message->size());
+  }
+
+  // Opens the port listed at index under its listed name: among the current ports of
+  // that name, the one that stood in the same place among its namesakes.
+  template <class Port>
+  std::string Open(Port& port, const std::vector<std::string>& listed, int32_t index,
+                   const std::string& ownName) {
+    const std::string& name = listed[size_t(index)];
+    auto namesakes = std::count(listed.begin(), listed.begin() + index, name);
+    const std::vector<std::string> current = PortNames(port);
+    for (unsigned i = 0; i < current.size(); ++i) {
+      if (current[i] != name || namesakes-- > 0) continue;
+      error_.clear();
+      try {
+        port.openPort(i, ownName);
+      } catch (const RtMidiError& e) {
+        return e.getMessage();
+      }
+      return error_;
+    }
+    return "The MIDI port \"" + name + "\" is no longer present.";
+  }
+
+  std::unique_ptr<RtMidiIn> in_;
+  std::unique_ptr<RtMidiOut> out_;
+  std::vector<std::string> inputs_, outputs_;
+  std::string error_;
+  MidiReceiver receive_ = nullptr;
+  bool delivering_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<MidiSystem> HostMidiSystem() {
+  std::vector<RtMidi::Api> apis;
+  RtMidi::getCompiledApi(apis);
+  if (std::find(apis.begin(), apis.end(), RtMidi::LINUX_ALSA) == apis.end()) return nullptr;
+  try {
+    auto in = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, kClientName);
+    auto out = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, kClientName);
+    return std::make_unique<RtMidiSystem>(std::move(in), std::move(out));
+  } catch (const RtMidiError&) {
+    return nullptr;  // no sequencer
+  }
+}
