@@ -5,6 +5,7 @@
 #include <RtMidi.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "board/Host.h"
 #include "board/Midi.h"
@@ -108,6 +109,9 @@ class RtMidiSystem final : public MidiSystem {
 }  // namespace
 
 std::unique_ptr<MidiSystem> HostMidiSystem() {
+  // Without the sequencer's device node, opening it only writes complaints to stderr.
+  std::error_code missing;
+  if (!std::filesystem::exists("/dev/snd/seq", missing)) return nullptr;
   std::vector<RtMidi::Api> apis;
   RtMidi::getCompiledApi(apis);
   if (std::find(apis.begin(), apis.end(), RtMidi::LINUX_ALSA) == apis.end()) return nullptr;
