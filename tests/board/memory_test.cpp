@@ -45,6 +45,16 @@ TEST_F(MemoryTest, WritesAreBigEndianAtAnyAlignment) {
 }
 
 TEST_F(MemoryTest, AccessesAtTheEndOfAnImageWrapToItsStart) {
+  // Every start position in the last bytes of the image, against byte-wise reads.
+  for (uint32_t a = 0x1CFF8; a <= 0x1CFFF; ++a) {
+    m68k::WriteLong(a, 0x01020304 * (a & 0xF));
+    uint32_t bytes = 0, half = 0;
+    for (uint32_t i = 0; i < 4; ++i) bytes = bytes << 8 | m68k::ReadByte(0x1C000 | ((a + i) & 0xFFF));
+    for (uint32_t i = 0; i < 2; ++i) half = half << 8 | m68k::ReadByte(0x1C000 | ((a + i) & 0xFFF));
+    EXPECT_EQ(bytes, 0x01020304 * (a & 0xF)) << std::hex << a;
+    EXPECT_EQ(m68k::ReadLong(a), bytes) << std::hex << a;
+    EXPECT_EQ(m68k::ReadWord(a), half) << std::hex << a;
+  }
   EXPECT_EQ(m68k::ReadWord(0x0FFFF), uint32_t(RomImage[0xFFFF] << 8 | RomImage[0]));
   EXPECT_EQ(m68k::ReadLong(0x0FFFE),
             uint32_t(RomImage[0xFFFE] << 24 | RomImage[0xFFFF] << 16 | RomImage[0] << 8 | RomImage[1]));
