@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QStringList>
 
-#include "ui/Art.h"
 #include "ui/PanelStyle.h"
 #include "ui/UrlLabel.h"
 
@@ -19,14 +18,6 @@ QLabel* AddLabel(QWidget* parent, const char* name, int x, int y, const QString&
   label->move(x, y);
   label->adjustSize();
   return label;
-}
-
-QLabel* AddImage(QWidget* parent, const char* name, QRect place, const char* picture) {
-  auto* image = new QLabel(parent);
-  image->setObjectName(name);
-  image->setGeometry(place);
-  image->setPixmap(QPixmap::fromImage(ArtImage(picture)));
-  return image;
 }
 
 TURLLabel* AddLink(QWidget* parent, const char* name, int x, int y, const QString& address,
@@ -72,7 +63,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
   SetColours(this, Qt::white, Qt::black);
   setFont(PanelFont(11, false));
 
-  AddImage(this, "Tarvelion", {0, 0, 461, 60}, "AboutLogo");
+  PanelImage(this, "Tarvelion", {0, 0, 461, 60}, "AboutLogo");
   AddLabel(this, "Label1", 8, 72, "Tarvelion");
   versionLabel_ = AddLabel(this, "VersionLabel", 8, 88, VersionText(TARVELION_VERSION));
   buildDateLabel_ = AddLabel(this, "BuildDateLabel", 8, 104, BuildDateText(__DATE__, __TIME__));
@@ -89,5 +80,5 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
   AddLabel(this, "Label6", 8, 224, "The firmware image kq.bin");
   AddLabel(this, "Label7", 8, 240, "is not part of this program.");
   AddLabel(this, "Label8", 8, 256, "Built with Qt " QT_VERSION_STR ".");
-  AddImage(this, "Image1", {256, 232, 195, 29}, "AboutBadge");
+  PanelImage(this, "Image1", {256, 232, 195, 29}, "AboutBadge");
 }

@@ -22,7 +22,6 @@
 #include "board/Uart.h"
 #include "platform/UiThread.h"
 #include "ui/About.h"
-#include "ui/Art.h"
 #include "ui/BitmapView.h"
 #include "ui/BoardAccess.h"
 #include "ui/CartridgeFrame.h"
@@ -62,15 +61,6 @@ QWidget* DebugWindow(int item) {
   return windows[item];
 }
 
-QLabel* AddImage(QWidget* parent, const char* name, QRect place, const char* picture) {
-  auto* image = new QLabel(parent);
-  image->setObjectName(name);
-  image->setGeometry(place);
-  image->setScaledContents(true);
-  image->setPixmap(QPixmap::fromImage(ArtImage(picture)));
-  return image;
-}
-
 }  // namespace
 
 TMainForm::TMainForm(StartUp startUp) {
@@ -87,7 +77,7 @@ TMainForm::TMainForm(StartUp startUp) {
   client_->setFont(PanelFont(11, false));
   setCentralWidget(client_);
 
-  AddImage(client_, "Image1", {8, 16, 194, 38}, "Logo");
+  PanelImage(client_, "Image1", {8, 16, 194, 38}, "Logo");
   lcd_ = new TBitmapView(LcdDisplay, client_);
   lcd_->setObjectName("LCDDisplay");
   lcd_->setGeometry(8, 70, 194, 38);

@@ -1,11 +1,14 @@
 #include "ui/PanelStyle.h"
 
-#include <QPalette>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QPalette>
+#include <QPixmap>
 #include <QStringList>
 #include <QWidget>
 #include <algorithm>
+
+#include "ui/Art.h"
 
 QFont PanelFont(int pixels, bool bold) {
   QFont font;
@@ -41,4 +44,13 @@ QLabel* PanelLabel(QWidget* parent, const QString& text, int left, int top, int 
   const int height = wrap ? label->heightForWidth(width) : metrics.height();
   label->setGeometry(left, top, width, std::max(height, metrics.height()));
   return label;
+}
+
+QLabel* PanelImage(QWidget* parent, const char* name, QRect place, const char* picture) {
+  auto* image = new QLabel(parent);
+  image->setObjectName(name);
+  image->setGeometry(place);
+  image->setScaledContents(true);
+  image->setPixmap(QPixmap::fromImage(ArtImage(picture)));
+  return image;
 }

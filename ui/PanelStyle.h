@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QRect>
 
 class QWidget;
 
@@ -22,3 +23,6 @@ class QLabel;
 // every line.
 QLabel* PanelLabel(QWidget* parent, const QString& text, int left, int top, int width,
                    Qt::Alignment alignment, bool wrap = true);
+
+// One of the embedded pictures in a label of its own, stretched over the place given.
+QLabel* PanelImage(QWidget* parent, const char* name, QRect place, const char* picture);
