@@ -5,6 +5,8 @@
 #include <RtMidi.h>
 
 #include <algorithm>
+#include <atomic>
+#include <filesystem>
 
 #include "board/Host.h"
 #include "board/Midi.h"
@@ -30,6 +32,8 @@ class RtMidiSystem final : public MidiSystem {
     out_->setErrorCallback(Error, &error_);
     // Everything reaches the instrument: system exclusive, timing and active sensing.
     in_->ignoreTypes(false, false, false);
+    // Set once, before any port opens, so that no message waits in a queue of RtMidi's.
+    in_->setCallback(Deliver, this);
     inputs_ = PortNames(*in_);
     outputs_ = PortNames(*out_);
   }
@@ -47,17 +51,13 @@ class RtMidiSystem final : public MidiSystem {
   }
 
   std::string StartInput(MidiReceiver receive) override {
-    error_.clear();
     receive_ = receive;
-    in_->setCallback(Deliver, this);
-    delivering_ = error_.empty();
-    return error_;
+    return {};
   }
 
   void CloseInput() override {
     in_->closePort();  // returns once the receiving thread has stopped
-    if (delivering_) in_->cancelCallback();
-    delivering_ = false;
+    receive_ = nullptr;
   }
 
   std::string OpenOutput(int32_t index) override {
@@ -71,9 +71,10 @@ class RtMidiSystem final : public MidiSystem {
     *static_cast<std::string*>(error) = text;
   }
 
+  // On the receiving thread.
   static void Deliver(double, std::vector<unsigned char>* message, void* self) {
-    if (!message->empty())
-      static_cast<RtMidiSystem*>(self)->receive_(message->data(), message->size());
+    const MidiReceiver receive = static_cast<RtMidiSystem*>(self)->receive_.load();
+    if (receive && !message->empty()) receive(message->data(), message->size());
   }
 
   // Opens the port listed at index under its listed name: among the current ports of
@@ -101,13 +102,15 @@ class RtMidiSystem final : public MidiSystem {
   std::unique_ptr<RtMidiOut> out_;
   std::vector<std::string> inputs_, outputs_;
   std::string error_;
-  MidiReceiver receive_ = nullptr;
-  bool delivering_ = false;
+  std::atomic<MidiReceiver> receive_{nullptr};
 };
 
 }  // namespace
 
 std::unique_ptr<MidiSystem> HostMidiSystem() {
+  // Without the sequencer's device node, opening it only writes complaints to stderr.
+  std::error_code missing;
+  if (!std::filesystem::exists("/dev/snd/seq", missing)) return nullptr;
   std::vector<RtMidi::Api> apis;
   RtMidi::getCompiledApi(apis);
   if (std::find(apis.begin(), apis.end(), RtMidi::LINUX_ALSA) == apis.end()) return nullptr;

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "board/Host.h"
@@ -44,16 +46,23 @@ class FakeWindow final : public HostWindow {
   ~FakeWindow() override { SetHostWindow(nullptr); }
   void SetStatusText(StatusPanel panel, const std::string& text) override {
     status[int(panel)] = text;
+    statusLog.emplace_back(panel, text);
   }
+  // Answered from answers in turn, then OK.
   MessageChoice ShowMessage(const std::string& text, const std::string& caption,
                             MessageButtons buttons, MessageIcon icon) override {
     messages.push_back({text, caption, buttons, icon});
-    return MessageChoice::Ok;
+    if (answers.empty()) return MessageChoice::Ok;
+    const MessageChoice answer = answers.front();
+    answers.pop_front();
+    return answer;
   }
   void RequestQuit() override { ++quitRequests; }
 
   std::string status[4];
+  std::vector<std::pair<StatusPanel, std::string>> statusLog;
   std::vector<Message> messages;
+  std::deque<MessageChoice> answers;
   int quitRequests = 0;
 };
 
