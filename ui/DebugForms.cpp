@@ -15,6 +15,7 @@
 #include "board/Keyboard.h"
 #include "board/Output.h"
 #include "board/Wave.h"
+#include "ui/BoardAccess.h"
 
 // ---- TDebugForm ----
 
@@ -27,7 +28,8 @@ TDebugForm::TDebugForm(const char* name, const QString& caption, QSize size, QWi
   if (refreshes) {
     timer1_ = new QTimer(this);
     timer1_->setInterval(100);
-    connect(timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    // Between two slices, so that no value is read while the firmware writes it.
+    connect(timer1_, &QTimer::timeout, this, [this] { RunOnBoard([this] { Timer1Timer(); }); });
   }
 }
 
@@ -279,7 +281,10 @@ void TWaveForm::PageControlChange() {
   DrawActiveWave();
 }
 
-void TWaveForm::DrawActiveWave() { images_[ActiveChip()]->DrawWave(*WaveChips[ActiveChip()]); }
+void TWaveForm::DrawActiveWave() {
+  const int chip = ActiveChip();
+  RunOnBoard([&] { images_[chip]->DrawWave(*WaveChips[chip]); });
+}
 
 void TWaveForm::Timer1Timer() {
   if (WaveRamChanged) DrawActiveWave();

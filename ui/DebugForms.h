@@ -18,7 +18,7 @@ class QTreeWidgetItem;
 struct WaveChip;
 
 // A small window that stays on top of its owner (the main window) and, if it refreshes,
-// runs Timer1Timer every 100 ms while it is shown (and only then). Being owned, it does
+// runs Timer1Timer between two slices every 100 ms while it is shown (and only then). Being owned, it does
 // not keep the program running once the main window has closed.
 class TDebugForm : public QWidget {
   Q_OBJECT

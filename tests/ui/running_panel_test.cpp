@@ -3,6 +3,7 @@
 // between slices, and the way out stops the thread before the patch memory is written.
 #include <QDir>
 #include <QLabel>
+#include <QTreeWidget>
 
 #include "board/Emulator.h"
 #include "board/Lcd.h"
@@ -13,6 +14,7 @@
 #include "tests/ui/ui_test.h"
 #include "ui/BitmapView.h"
 #include "ui/BoardAccess.h"
+#include "ui/DebugForms.h"
 #include "ui/FileDialogs.h"
 #include "ui/Forms.h"
 #include "ui/KqButtonFrame.h"
@@ -108,6 +110,11 @@ class RunningPanelTest : public QObject {
     }
     QTRY_COMPARE(LcdLine(1), std::string("PROGRAM 42      "));
     QCOMPARE(Reported(KQ_BT_PROGRAM), 42u);
+    // The Outputs window reads the latches between slices while the firmware runs.
+    OutputForm->show();
+    QTRY_COMPARE(OutputForm->ListView()->topLevelItem(0)->text(1), QString("4"));
+    QCOMPARE(OutputForm->ListView()->topLevelItem(1)->text(1), QString("2"));
+    OutputForm->hide();
 
     // A SysEx file through the MIDI menu.
     const std::string text = "HELLO SYSEX";
