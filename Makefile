@@ -68,6 +68,10 @@ conformance-if-present:
 conformance: release
 	@$(RELEASE)/tests/conformance/m68k-conformance --unbuilt tests/conformance/unbuilt.txt $(SUITE) $(ONLY)
 
+# The emulator: it reads the firmware image "kq.bin" from the current directory.
+run: release
+	@$(RELEASE)/ui/tarvelion
+
 bench: release
 	@$(RELEASE)/bench/kqbench --benchmark_counters_tabular=true
 

@@ -37,6 +37,9 @@ class SdlSoundDevice final : public SoundDevice {
 }  // namespace
 
 std::unique_ptr<SoundDevice> HostSoundDevice() {
+  // SDL would otherwise take over Ctrl+C and the terminate signal for an event queue that
+  // nobody reads, and the program could no longer be stopped by them.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
   return std::make_unique<SdlSoundDevice>();
 }
