@@ -5,6 +5,7 @@
 
 #include "board/Cpu.h"
 #include "board/Io.h"
+#include "board/Memory.h"
 #include "core/68000.h"
 #include "core/bus.h"
 #include "firmware/runtime/mailbox.h"
@@ -52,31 +53,14 @@ const HostResults& RunOnHost(const ProgramImage& image) {
 
 // ---- Flat RAM ------------------------------------------------------------------------
 
-// Big-endian bytes, read and written a whole word or long at a time; the padding lets
-// an access at the very top stay in one piece instead of wrapping to address 0, which no
-// program does.
-static uint8_t Ram[kBusSize + 4];
+static uint8_t Ram[kBusSize];
 
-static uint32_t RamReadByte(uint32_t a) { return Ram[a]; }
-static uint32_t RamReadWord(uint32_t a) {
-  uint16_t v;
-  std::memcpy(&v, Ram + a, 2);
-  return __builtin_bswap16(v);
-}
-static uint32_t RamReadLong(uint32_t a) {
-  uint32_t v;
-  std::memcpy(&v, Ram + a, 4);
-  return __builtin_bswap32(v);
-}
-static void RamWriteByte(uint32_t a, uint32_t v) { Ram[a] = uint8_t(v); }
-static void RamWriteWord(uint32_t a, uint32_t v) {
-  uint16_t w = __builtin_bswap16(uint16_t(v));
-  std::memcpy(Ram + a, &w, 2);
-}
-static void RamWriteLong(uint32_t a, uint32_t v) {
-  v = __builtin_bswap32(v);
-  std::memcpy(Ram + a, &v, 4);
-}
+static uint32_t RamReadByte(uint32_t a) { return ImageReadByte(Ram, a); }
+static uint32_t RamReadWord(uint32_t a) { return ImageReadWord(Ram, a); }
+static uint32_t RamReadLong(uint32_t a) { return ImageReadLong(Ram, a); }
+static void RamWriteByte(uint32_t a, uint32_t v) { ImageWriteByte(Ram, a, v); }
+static void RamWriteWord(uint32_t a, uint32_t v) { ImageWriteWord(Ram, a, v); }
+static void RamWriteLong(uint32_t a, uint32_t v) { ImageWriteLong(Ram, a, v); }
 
 void LoadFlat(const ProgramImage& image) {
   CpuInit();

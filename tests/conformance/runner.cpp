@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "board/Io.h"
+#include "board/Memory.h"
 #include "core/68000.h"
 
 namespace fs = std::filesystem;
@@ -46,18 +47,12 @@ namespace {
 
 uint8_t Ram[0x20000];
 
-uint32_t RdB(uint32_t a) { return Ram[a & 0x1FFFF]; }
-uint32_t RdW(uint32_t a) { return (RdB(a) << 8) | RdB(a + 1); }
-uint32_t RdL(uint32_t a) { return (RdW(a) << 16) | RdW(a + 2); }
-void WrB(uint32_t a, uint32_t v) { Ram[a & 0x1FFFF] = uint8_t(v); }
-void WrW(uint32_t a, uint32_t v) {
-  WrB(a, v >> 8);
-  WrB(a + 1, v);
-}
-void WrL(uint32_t a, uint32_t v) {
-  WrW(a, v >> 16);
-  WrW(a + 2, v);
-}
+uint32_t RdB(uint32_t a) { return ImageReadByte(Ram, a); }
+uint32_t RdW(uint32_t a) { return ImageReadWord(Ram, a); }
+uint32_t RdL(uint32_t a) { return ImageReadLong(Ram, a); }
+void WrB(uint32_t a, uint32_t v) { ImageWriteByte(Ram, a, v); }
+void WrW(uint32_t a, uint32_t v) { ImageWriteWord(Ram, a, v); }
+void WrL(uint32_t a, uint32_t v) { ImageWriteLong(Ram, a, v); }
 
 // ---- Reading the suite -----------------------------------------------------------------
 

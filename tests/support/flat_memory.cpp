@@ -5,6 +5,7 @@
 
 #include "board/Cpu.h"
 #include "board/Io.h"
+#include "board/Memory.h"
 #include "core/68000.h"
 
 namespace kqtest {
@@ -13,20 +14,13 @@ uint8_t FlatRam[0x20000];
 std::vector<Access> AccessLog;
 bool LogAccesses = false;
 
-static inline uint32_t At(uint32_t a) { return a & 0x1FFFF; }
-
-uint32_t Peek8(uint32_t a) { return FlatRam[At(a)]; }
-uint32_t Peek16(uint32_t a) { return (Peek8(a) << 8) | Peek8(a + 1); }
-uint32_t Peek32(uint32_t a) { return (Peek16(a) << 16) | Peek16(a + 2); }
-void Poke8(uint32_t a, uint32_t v) { FlatRam[At(a)] = uint8_t(v); }
-void Poke16(uint32_t a, uint32_t v) {
-  Poke8(a, v >> 8);
-  Poke8(a + 1, v);
-}
-void Poke32(uint32_t a, uint32_t v) {
-  Poke16(a, v >> 16);
-  Poke16(a + 2, v);
-}
+// Big-endian, wrapping at the end of the 128 KB like the bus itself.
+uint32_t Peek8(uint32_t a) { return ImageReadByte(FlatRam, a); }
+uint32_t Peek16(uint32_t a) { return ImageReadWord(FlatRam, a); }
+uint32_t Peek32(uint32_t a) { return ImageReadLong(FlatRam, a); }
+void Poke8(uint32_t a, uint32_t v) { ImageWriteByte(FlatRam, a, v); }
+void Poke16(uint32_t a, uint32_t v) { ImageWriteWord(FlatRam, a, v); }
+void Poke32(uint32_t a, uint32_t v) { ImageWriteLong(FlatRam, a, v); }
 
 static void Log(char kind, int size, uint32_t a, uint32_t v) {
   if (LogAccesses) AccessLog.push_back({kind, size, a, v});
