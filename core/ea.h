@@ -37,8 +37,11 @@ M68K_INLINE uint32_t BriefIndexOffset(uint32_t ext) {
 // Whether a mode-7 handler accepts the register field. When it does not, the
 // illegal-instruction exception is taken and the handler must end with no other effect.
 // Handlers that fetch something before their effective address call this first.
+template <unsigned Allowed7> M68K_INLINE constexpr bool Mode7Allows(unsigned reg) {
+  return reg <= 4 && (Allowed7 & (1u << reg));
+}
 template <unsigned Allowed7> inline bool Mode7Accepts(unsigned reg) {
-  if (reg <= 4 && (Allowed7 & (1u << reg))) return true;
+  if (Mode7Allows<Allowed7>(reg)) return true;
   M68kException(kVecIllegal);
   return false;
 }

@@ -45,7 +45,7 @@ template <Arith K, Size S, int M> inline void OpAddSubImmediate() {
   uint32_t src = FetchImmediate<S>();
   Ea<S, M, kAlterable7> dst(EaReg());
   if constexpr (M == kMode7) {
-    if (!((kAlterable7 >> dst.reg) & 1)) M68kPC = afterOpcode;
+    if (!Mode7Allows<kAlterable7>(dst.reg)) M68kPC = afterOpcode;
   }
   if (!dst.Locate()) return;
   AddSubInto<K, S>(dst, src);

@@ -42,10 +42,7 @@ template <Size S, int M>
 inline void OpCmpi() {
   Ea<S, M, kAlterable7> destination(EaReg());
   if constexpr (M == kMode7) {
-    if (!(kAlterable7 & (1u << destination.reg))) {
-      M68kException(kVecIllegal);
-      return;
-    }
+    if (!Mode7Accepts<kAlterable7>(destination.reg)) return;
   }
   uint32_t immediate = FetchImmediate<S>();
   destination.Locate();

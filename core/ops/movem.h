@@ -23,7 +23,7 @@ template <int M, unsigned Allowed7> inline bool MovemStart(uint32_t& address) {
     return true;
   } else {
     if constexpr (M == kMode7) {
-      if (reg > 3 || !(Allowed7 & (1u << reg))) {
+      if (!Mode7Allows<Allowed7>(reg)) {
         M68kPC -= 2;
         M68kException(kVecIllegal);
         return false;
