@@ -2,8 +2,8 @@
 
 SHELL := /bin/bash
 
-# The 68000 single-instruction suite: beside the checkout, or where this machine keeps it.
-SUITE ?= $(firstword $(wildcard ../shared/m68k-tests /work/shared/m68k-tests) ../shared/m68k-tests)
+# The 68000 single-instruction suite, beside the checkout unless given.
+SUITE ?= ../shared/m68k-tests
 ONLY ?=
 JOBS ?= $(shell nproc)
 
@@ -68,9 +68,13 @@ conformance-if-present:
 conformance: release
 	@$(RELEASE)/tests/conformance/m68k-conformance --unbuilt tests/conformance/unbuilt.txt $(SUITE) $(ONLY)
 
-# The emulator: it reads the firmware image "kq.bin" from the current directory.
+# The emulator reads the firmware image "kq.bin" from its current directory and keeps its
+# patch memory beside itself. It runs on ROM=path if given, else on a kq.bin here, else on
+# the board test firmware; that one writes its own marks into the patch memory, so it runs
+# from a copy of the program in a folder of its own, never on the user's patch memory.
+ROM ?=
 run: release
-	@$(RELEASE)/ui/tarvelion
+	@scripts/run-emulator $(RELEASE) "$(ROM)"
 
 bench: release
 	@$(RELEASE)/bench/kqbench --benchmark_counters_tabular=true

@@ -108,7 +108,7 @@ void UartService(int32_t) {
 
 bool UartQueueMidiIn(int32_t count, const uint8_t* bytes) {
   std::lock_guard lock(queueWriters);
-  if (count > 65535 - int32_t(QueueUsed())) return false;
+  if (count > kMidiQueueCapacity - int32_t(QueueUsed())) return false;
   if (count <= 0) return true;
   uint16_t write = MidiInQueue.write.load(std::memory_order_relaxed);
   // The block may wrap past the end of the ring.

@@ -23,6 +23,9 @@ extern std::atomic<uint8_t> UartIrq;
 
 // At most 65535 bytes held. The MIDI input thread and the window's thread append; the
 // slice service is the only reader.
+// The most bytes the MIDI input queue holds: one less than its ring.
+constexpr int32_t kMidiQueueCapacity = 65535;
+
 struct MidiQueue {
   uint8_t data[65536];
   std::atomic<uint16_t> read;

@@ -135,13 +135,34 @@ TEST_F(RunnerProgram, AMissingOrWrongSizeRomEndsWithStatusOne) {
   EXPECT_EQ(RunProgram({dir.Path()}).status, 1) << "a folder";
 }
 
-TEST_F(RunnerProgram, FilesThatCannotBeReadOrWrittenFailTheRun) {
-  EXPECT_EQ(RunProgram({Rom(), "--slices", "5", "--sysex", dir.File("none.syx") + "@1"}).status, 1);
-  kqtest::WriteFile(dir.File("big.syx"), std::vector<uint8_t>(65537, 0xF8));
-  EXPECT_EQ(RunProgram({Rom(), "--slices", "5", "--sysex", dir.File("big.syx") + "@1"}).status, 1);
-  EXPECT_EQ(RunProgram({Rom(), "--slices", "5", "--wav", dir.File("no/such/folder.wav")}).status, 1);
-  EXPECT_EQ(RunProgram({Rom(), "--slices", "5", "--dump-ram", dir.File("no/such/ram.bin")}).status, 1);
-  EXPECT_EQ(RunProgram({Rom(), "--slices", "5", "--nvr-dir", dir.File("no/such")}).status, 1);
+// Files that cannot be read or written are refused before the first slice: the patch
+// memory of the run's folder is not touched, and the reason is given.
+TEST_F(RunnerProgram, FilesThatCannotBeReadOrWrittenAreRefusedBeforeTheRun) {
+  std::filesystem::create_directory(dir.File("nvr"));
+  const std::vector<uint8_t> patches(0x4000, 0x5A);
+  kqtest::WriteFile(dir.File("nvr/Tarvelion.nvr"), patches);
+  kqtest::WriteFile(dir.File("big.syx"), std::vector<uint8_t>(65536, 0xF8));
+  const std::string kept = "--nvr-dir=" + dir.File("nvr");
+  const struct {
+    Args args;
+    std::string reason;
+  } refused[] = {
+      {{"--sysex", dir.File("none.syx") + "@1"}, "cannot be read"},
+      {{"--sysex", dir.File("big.syx") + "@1"}, "larger than the MIDI input queue"},
+      {{"--wav", dir.File("no/such/folder.wav")}, "does not exist"},
+      {{"--dump-ram", dir.File("no/such/ram.bin")}, "does not exist"},
+      {{"--nvr-dir", dir.File("no/such")}, "is not a folder"},
+  };
+  for (const auto& row : refused) {
+    Args args = {Rom(), "--slices", "5", kept};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    if (row.args[0] == "--nvr-dir") args.erase(args.begin() + 3);
+    const Outcome outcome = RunProgram(args);
+    EXPECT_EQ(outcome.status, 1) << row.args[1];
+    EXPECT_NE(outcome.err.find(row.reason), std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(kqtest::ReadFile(dir.File("nvr/Tarvelion.nvr")), patches) << row.args[1] << ": no run took place";
+  }
 }
 
 TEST_F(RunnerProgram, WritesTheAudioAndTheWorkRam) {

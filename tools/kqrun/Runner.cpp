@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <filesystem>
 #include <map>
 #include <ostream>
+
+#include <unistd.h>
 
 #include "board/Adc.h"
 #include "board/Files.h"
@@ -166,6 +171,40 @@ bool CheckSchedule(const RunOptions& options, std::string& error) {
   return true;
 }
 
+// The files the run writes can be written: checked before the first slice, so that a
+// wrong path costs no run and no patch memory is saved by a run that then fails.
+bool CheckOutputs(const RunOptions& options, std::string& error) {
+  namespace fs = std::filesystem;
+  std::error_code failure;
+  auto writable = [](const fs::path& folder) { return access(folder.c_str(), W_OK | X_OK) == 0; };
+  if (!options.nvrDirectory.empty()) {
+    const std::string quoted = "\"" + options.nvrDirectory + "\"";
+    if (!fs::is_directory(options.nvrDirectory, failure)) {
+      error = "--nvr-dir " + quoted + " is not a folder";
+      return false;
+    }
+    if (!writable(options.nvrDirectory)) {
+      error = "--nvr-dir " + quoted + " cannot be written: " + std::strerror(errno);
+      return false;
+    }
+  }
+  for (auto [option, file] : {std::pair{"--wav", &options.wavFile}, std::pair{"--dump-ram", &options.ramFile}}) {
+    if (file->empty()) continue;
+    fs::path folder = fs::path(*file).parent_path();
+    if (folder.empty()) folder = ".";
+    if (!fs::is_directory(folder, failure)) {
+      error = std::string(option) + " \"" + *file + "\": the folder \"" + folder.string() + "\" does not exist";
+      return false;
+    }
+    if (!writable(folder)) {
+      error = std::string(option) + " \"" + *file + "\": the folder \"" + folder.string() +
+              "\" cannot be written: " + std::strerror(errno);
+      return false;
+    }
+  }
+  return true;
+}
+
 // Sets each held input's state for the slice.
 void ApplyHolds(const std::vector<Hold>& holds, uint32_t slice, std::atomic<uint8_t>* states) {
   for (const Hold& hold : holds) states[hold.input] = 0;
@@ -215,11 +254,29 @@ std::optional<RunOptions> ParseArguments(std::span<const std::string> args, std:
 }
 
 bool Run(const RunOptions& options, RunResult& result, std::string& error) {
-  for (const MidiInput& input : options.midi)
-    if (!input.sysexFile.empty() && !ReadWholeFile(input.sysexFile, 65536)) {
-      error = "SysEx file \"" + input.sysexFile + "\" cannot be read or is longer than 65536 bytes";
+  if (!CheckOutputs(options, error)) return false;
+  // The SysEx files are read before the run; each is queued whole at its slice.
+  std::vector<std::vector<uint8_t>> midiBytes;
+  for (const MidiInput& input : options.midi) {
+    if (input.sysexFile.empty()) {
+      midiBytes.push_back(input.bytes);
+      continue;
+    }
+    const std::string quoted = "\"" + input.sysexFile + "\"";
+    std::error_code failure;
+    const uintmax_t size = std::filesystem::file_size(input.sysexFile, failure);
+    if (!failure && size > kMidiQueueCapacity) {
+      error = "SysEx file " + quoted + " is " + std::to_string(size) + " bytes, larger than the MIDI input queue (" +
+              std::to_string(kMidiQueueCapacity) + " bytes)";
       return false;
     }
+    auto bytes = ReadWholeFile(input.sysexFile, kMidiQueueCapacity);
+    if (!bytes) {
+      error = "SysEx file " + quoted + " cannot be read";
+      return false;
+    }
+    midiBytes.push_back(std::move(*bytes));
+  }
 
   HeadlessBoard board(options.keepAudio || !options.wavFile.empty());
   if (!board.Start(options.rom, options.nvrDirectory, error)) return false;
@@ -228,12 +285,10 @@ bool Run(const RunOptions& options, RunResult& result, std::string& error) {
   for (uint32_t slice = 0; slice < options.slices; ++slice) {
     ApplyHolds(options.buttons, slice, ButtonPressed);
     ApplyHolds(options.keys, slice, PcKeyDown);
-    for (const MidiInput& input : options.midi) {
+    for (size_t i = 0; i < options.midi.size(); ++i) {
+      const MidiInput& input = options.midi[i];
       if (input.slice != slice) continue;
-      const bool queued = input.sysexFile.empty()
-                              ? UartQueueMidiIn(int32_t(input.bytes.size()), input.bytes.data())
-                              : UartLoadSysex(input.sysexFile);
-      if (!queued) {
+      if (!UartQueueMidiIn(int32_t(midiBytes[i].size()), midiBytes[i].data())) {
         error = "the MIDI input queue has no room for " +
                 (input.sysexFile.empty() ? std::string("the --midi bytes") : "\"" + input.sysexFile + "\"") +
                 " at slice " + std::to_string(slice);
