@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -21,6 +22,7 @@ class FileErrorCategoryType final : public std::error_category {
     switch (FileError(value)) {
       case FileError::NotARegularFile: return "not a regular file";
       case FileError::WrongSize: return "wrong size";
+      case FileError::Locked: return "in use by another process";
     }
     return "unknown file error";
   }
@@ -322,4 +324,34 @@ std::string ProgramDirectory() {
   std::string directory = program.parent_path().string();
   if (directory.empty() || directory.back() != '/') directory += '/';
   return directory;
+}
+
+FolderLock::FolderLock(FolderLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
+  if (this != &other) {
+    Release();
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+bool FolderLock::Acquire(const std::string& folder, std::error_code* error) {
+  Release();
+  std::error_code reason;
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    reason = LastError();
+  } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    reason = errno == EWOULDBLOCK ? make_error_code(FileError::Locked) : LastError();
+    close(fd);
+  } else {
+    fd_ = fd;
+  }
+  if (error) *error = reason;
+  return fd_ >= 0;
+}
+
+void FolderLock::Release() {
+  if (fd_ >= 0) close(std::exchange(fd_, -1));
 }

@@ -1,5 +1,6 @@
 // The board's files: whole-file reads that never wait on something that is not a
-// file, and writes that replace a file only once the new content is completely on disk.
+// file, writes that replace a file only once the new content is completely on disk,
+// and a lock that keeps a second instance of the program away from a folder.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +18,7 @@
 enum class FileError {
   NotARegularFile = 1,  // a FIFO, device or socket: never opened for the content
   WrongSize,            // not of the size asked for, or changed while it was read
+  Locked,               // FolderLock: another process holds the folder
 };
 const std::error_category& FileErrorCategory();
 std::error_code make_error_code(FileError error);
@@ -66,3 +68,27 @@ bool ReplaceFile(const std::string& path, std::span<const uint8_t> bytes, std::e
 
 // The directory of the running program, with its trailing '/'.
 std::string ProgramDirectory();
+
+// An advisory lock on a folder, held from Acquire until Release or the end of the
+// object, and by nothing else. It is an flock on the folder itself, so replacing the
+// files in it does not undo it, and it ends with the process, however that ends. Locks
+// of two objects conflict even within one process.
+class FolderLock {
+ public:
+  FolderLock() = default;
+  ~FolderLock() { Release(); }
+  FolderLock(FolderLock&& other) noexcept;
+  FolderLock& operator=(FolderLock&& other) noexcept;
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+  // Releases any lock held, then takes the folder's lock without waiting. Fails with
+  // FileError::Locked where another holds it, or with the system's reason where the
+  // folder cannot be opened (no such file, not a directory, permission denied).
+  bool Acquire(const std::string& folder, std::error_code* error = nullptr);
+  void Release();
+  bool Held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};

@@ -1,4 +1,4 @@
-// Whole-file reads and the replacement of a file.
+// Whole-file reads, the replacement of a file and the lock on a folder.
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -250,6 +250,21 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
     else
       c.check(dir);
   }
+}
+
+// Held by one object at a time, across saves in the folder.
+TEST(FolderLock, KeepsASecondHolderOutUntilReleased) {
+  TempDir dir;
+  std::error_code error;
+  FolderLock first, second;
+  ASSERT_TRUE(first.Acquire(dir.Path(), &error)) << error.message();
+  ASSERT_TRUE(ReplaceFile(dir.File("f"), Pattern(10, 1)));
+  EXPECT_FALSE(second.Acquire(dir.Path(), &error));
+  EXPECT_EQ(error, FileError::Locked);
+  { FolderLock moved = std::move(first); }
+  EXPECT_TRUE(second.Acquire(dir.Path(), &error));
+  EXPECT_FALSE(first.Acquire(dir.File("f"), &error));
+  EXPECT_EQ(error, std::errc::not_a_directory);
 }
 
 }  // namespace
