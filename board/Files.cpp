@@ -1,55 +1,320 @@
 #include "board/Files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <random>
+#include <utility>
 
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t maxBytes) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return std::nullopt;
-  std::optional<std::vector<uint8_t>> content;
-  struct stat st;
-  if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) <= maxBytes) {
-    std::vector<uint8_t> bytes(size_t(st.st_size));
-    // One byte more than expected must not be there: the file did not grow meanwhile.
-    bool whole = bytes.empty() || std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (whole && std::fgetc(f) == EOF && !std::ferror(f))
-      content = std::move(bytes);
+namespace {
+
+class FileErrorCategoryType final : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "file"; }
+  std::string message(int value) const override {
+    switch (FileError(value)) {
+      case FileError::NotARegularFile: return "not a regular file";
+      case FileError::WrongSize: return "wrong size";
+      case FileError::Locked: return "in use by another process";
+    }
+    return "unknown file error";
   }
-  std::fclose(f);
-  return content;
+};
+
+std::error_code SystemError(int number) { return {number, std::generic_category()}; }
+std::error_code LastError() { return SystemError(errno); }
+
+// The reason for refusing a file of this type.
+std::error_code NotAFile(mode_t mode) {
+  return S_ISDIR(mode) ? SystemError(EISDIR) : make_error_code(FileError::NotARegularFile);
 }
 
-bool LoadImageFile(const std::string& path, std::span<uint8_t> image) {
-  auto content = ReadWholeFile(path, image.size());
-  if (!content || content->size() != image.size()) return false;
-  std::memcpy(image.data(), content->data(), image.size());
+// Opens path without waiting (a FIFO opens at once, with or without a writer), and keeps
+// it only if it is a regular file, then with ordinary blocking reads and writes.
+int OpenRegularFile(const std::string& path, int flags, struct stat& st, std::error_code& reason) {
+  int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    reason = LastError();
+    return -1;
+  }
+  const bool stated = fstat(fd, &st) == 0;
+  if (!stated || !S_ISREG(st.st_mode)) {
+    reason = stated ? NotAFile(st.st_mode) : LastError();
+    close(fd);
+    return -1;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+// All n bytes at the offset; false with errno set on an error, errno 0 at the end of
+// the file.
+bool ReadAt(int fd, uint8_t* bytes, size_t n, off_t offset) {
+  while (n > 0) {
+    ssize_t done = pread(fd, bytes, n, offset);
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) {
+      if (done == 0) errno = 0;
+      return false;
+    }
+    bytes += done, n -= size_t(done), offset += done;
+  }
   return true;
 }
 
-bool ReplaceFile(const std::string& path, std::span<const uint8_t> bytes) {
-  std::string temporary = path + ".XXXXXX";
-  int fd = mkstemp(temporary.data());
-  if (fd < 0) return false;
-  // The replacement keeps the permissions of the file it replaces.
-  struct stat st;
-  fchmod(fd, stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0644);
-  FILE* f = fdopen(fd, "wb");
-  if (!f) {
+bool WriteAt(int fd, const uint8_t* bytes, size_t n, off_t offset) {
+  while (n > 0) {
+    ssize_t done = pwrite(fd, bytes, n, offset);
+    if (done < 0 && errno == EINTR) continue;
+    if (done < 0) return false;
+    bytes += done, n -= size_t(done), offset += done;
+  }
+  return true;
+}
+
+// The folder part of a path, with its trailing '/' ("" for a bare name), and the rest.
+std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
+std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+const char* FolderArgument(const std::string& folder) { return folder.empty() ? "." : folder.c_str(); }
+
+// Whether path still names the file open as fd.
+bool StillNamed(int fd, const std::string& path) {
+  struct stat open, named;
+  return fstat(fd, &open) == 0 && lstat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+         open.st_ino == named.st_ino;
+}
+
+// Temporaries are "<name>.tarvelion-" and six letters or digits.
+constexpr char kTemporaryMark[] = ".tarvelion-";
+constexpr size_t kTemporaryRandom = 6;
+
+bool IsTemporaryOf(const std::string& entry, const std::string& name) {
+  const std::string prefix = name + kTemporaryMark;
+  return entry.size() == prefix.size() + kTemporaryRandom && entry.compare(0, prefix.size(), prefix) == 0 &&
+         std::all_of(entry.begin() + long(prefix.size()), entry.end(), [](char c) {
+           return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+         });
+}
+
+// A new temporary for the file, open for writing and locked, so that no other save
+// takes it for one left by a killed process. Such a save may have removed it in the
+// instant before the lock: then it is no longer under its name, and another is made.
+int CreateTemporary(const std::string& folder, const std::string& name, mode_t mode, std::string& temporary) {
+  static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = folder + name + kTemporaryMark;
+    for (size_t i = 0; i < kTemporaryRandom; ++i) temporary += kAlphabet[random() % (sizeof kAlphabet - 1)];
+    int fd = open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return -1;
+    }
+    // Where the file system has no locks, no save can remove the temporary either.
+    flock(fd, LOCK_EX);
+    if (StillNamed(fd, temporary)) return fd;
     close(fd);
-    unlink(temporary.c_str());
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+// Removes the temporaries of the file that no save holds: those of killed processes.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+  DIR* listing = opendir(FolderArgument(folder));
+  if (!listing) return;
+  while (const dirent* entry = readdir(listing)) {
+    if (!IsTemporaryOf(entry->d_name, name)) continue;
+    const std::string path = folder + entry->d_name;
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES) fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, path)) unlink(path.c_str());
+    close(fd);
+  }
+  closedir(listing);
+}
+
+// The file that path names once symbolic links are followed; exists tells whether there
+// is anything under that name, and st what it is.
+bool FollowLinks(std::string path, std::string& target, bool& exists, struct stat& st, std::error_code& reason) {
+  for (int links = 0; links <= 40; ++links) {
+    if (lstat(path.c_str(), &st) != 0) {
+      if (errno != ENOENT) {
+        reason = LastError();
+        return false;
+      }
+      exists = false;
+      target = path;
+      return true;
+    }
+    if (!S_ISLNK(st.st_mode)) {
+      exists = true;
+      target = path;
+      return true;
+    }
+    const std::string link = std::filesystem::read_symlink(path, reason).string();
+    if (reason) return false;
+    path = !link.empty() && link[0] == '/' ? link : FolderOf(path) + link;
+  }
+  reason = SystemError(ELOOP);
+  return false;
+}
+
+// Writes the bytes over the file itself, keeping its inode and so its hard links.
+bool WriteInPlace(const std::string& path, std::span<const uint8_t> bytes, std::error_code& reason) {
+  struct stat st;
+  // Read access, where there is any, gives the bytes to put back after a failed write.
+  int fd = OpenRegularFile(path, O_RDWR | O_NOFOLLOW, st, reason);
+  bool readable = fd >= 0;
+  if (fd < 0 && reason == std::errc::permission_denied) fd = OpenRegularFile(path, O_WRONLY | O_NOFOLLOW, st, reason);
+  if (fd < 0) return false;
+  const size_t oldSize = size_t(st.st_size);
+  std::vector<uint8_t> old(std::min(oldSize, bytes.size()));
+  if (readable && !ReadAt(fd, old.data(), old.size(), 0)) readable = false;
+  // Room for a longer file first: on a full disk nothing has changed yet.
+  bool written = bytes.size() <= oldSize || fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) == 0 ||
+                 errno == EOPNOTSUPP || errno == ENOSYS;
+  if (written) {
+    written = WriteAt(fd, bytes.data(), bytes.size(), 0) &&
+              (bytes.size() >= oldSize || ftruncate(fd, off_t(bytes.size())) == 0) && fsync(fd) == 0;
+    if (!written) {
+      reason = LastError();
+      if (readable && WriteAt(fd, old.data(), old.size(), 0) && ftruncate(fd, off_t(oldSize)) == 0) fsync(fd);
+    }
+  } else {
+    reason = LastError();
+  }
+  close(fd);
+  return written;
+}
+
+// The old file's owner and group, as far as the system allows: only a superuser gives a
+// file away, and others may keep a group of theirs.
+void KeepOwner(int fd, const struct stat& old) {
+  [[maybe_unused]] const bool kept = fchown(fd, old.st_uid, old.st_gid) == 0 || fchown(fd, uid_t(-1), old.st_gid) == 0;
+}
+
+bool InPlaceMayHelp(int error) { return error == EACCES || error == EPERM; }
+
+bool Replace(const std::string& path, std::span<const uint8_t> bytes, std::error_code& reason) {
+  std::string target;
+  bool exists;
+  struct stat st;
+  if (!FollowLinks(path, target, exists, st, reason)) return false;
+  const std::string folder = FolderOf(target), name = NameOf(target);
+  if (exists && !S_ISREG(st.st_mode)) {
+    reason = NotAFile(st.st_mode);
     return false;
   }
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() &&
-                 std::fflush(f) == 0 && fsync(fd) == 0;
-  bool closed = std::fclose(f) == 0;
-  if (written && closed && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-  unlink(temporary.c_str());
-  return false;
+  if (name.empty()) {
+    reason = SystemError(ENOENT);
+    return false;
+  }
+  if (exists && ((st.st_mode & 0222) == 0 || faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)) {
+    reason = (st.st_mode & 0222) == 0 ? SystemError(EACCES) : LastError();
+    return false;
+  }
+  RemoveStaleTemporaries(folder, name);
+  if (exists && st.st_nlink > 1) return WriteInPlace(target, bytes, reason);
+
+  // A temporary that replaces a file is private until it is complete.
+  std::string temporary;
+  int fd = CreateTemporary(folder, name, exists ? 0600 : 0666, temporary);
+  if (fd < 0) {
+    if (exists && InPlaceMayHelp(errno)) return WriteInPlace(target, bytes, reason);
+    reason = LastError();
+    return false;
+  }
+  bool written = WriteAt(fd, bytes.data(), bytes.size(), 0) && fsync(fd) == 0;
+  if (written && exists) {
+    KeepOwner(fd, st);
+    written = fchmod(fd, st.st_mode & 07777) == 0;
+  }
+  // The temporary stays locked until it is renamed: a save of the same file in another
+  // process must not take it for a stale one.
+  if (!written || rename(temporary.c_str(), target.c_str()) != 0) {
+    const int error = errno;
+    unlink(temporary.c_str());
+    close(fd);
+    if (written && exists && InPlaceMayHelp(error)) return WriteInPlace(target, bytes, reason);
+    reason = SystemError(error);
+    return false;
+  }
+  close(fd);
+  // The rename is an entry of the folder: on disk only once the folder is.
+  int folderFd = open(FolderArgument(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd >= 0) {
+    const bool synced = fsync(folderFd) == 0 || errno == EINVAL;
+    if (!synced) reason = LastError();
+    close(folderFd);
+    return synced;
+  }
+  return true;
+}
+
+}  // namespace
+
+const std::error_category& FileErrorCategory() {
+  static const FileErrorCategoryType category;
+  return category;
+}
+
+std::error_code make_error_code(FileError error) { return {int(error), FileErrorCategory()}; }
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t maxBytes,
+                                                  std::error_code* error) {
+  std::error_code reason;
+  std::optional<std::vector<uint8_t>> content;
+  struct stat st;
+  int fd = OpenRegularFile(path, O_RDONLY, st, reason);
+  if (fd >= 0) {
+    if (uint64_t(st.st_size) > maxBytes) {
+      reason = std::make_error_code(std::errc::file_too_large);
+    } else {
+      std::vector<uint8_t> bytes(size_t(st.st_size));
+      // One byte more than expected must not be there: the file did not grow meanwhile.
+      uint8_t more;
+      if (!ReadAt(fd, bytes.data(), bytes.size(), 0))
+        reason = errno != 0 ? LastError() : make_error_code(FileError::WrongSize);
+      else if (ReadAt(fd, &more, 1, st.st_size))
+        reason = FileError::WrongSize;
+      else if (errno != 0)
+        reason = LastError();
+      else
+        content = std::move(bytes);
+    }
+    close(fd);
+  }
+  if (error) *error = reason;
+  return content;
+}
+
+bool LoadImageFile(const std::string& path, std::span<uint8_t> image, std::error_code* error) {
+  std::error_code reason;
+  auto content = ReadWholeFile(path, image.size(), &reason);
+  if (content && content->size() == image.size())
+    std::memcpy(image.data(), content->data(), image.size());
+  else if (content || reason == std::errc::file_too_large)
+    reason = FileError::WrongSize;
+  if (error) *error = reason;
+  return !reason;
+}
+
+bool ReplaceFile(const std::string& path, std::span<const uint8_t> bytes, std::error_code* error) {
+  std::error_code reason;
+  const bool replaced = Replace(path, bytes, reason);
+  if (error) *error = replaced ? std::error_code() : reason;
+  return replaced;
 }
 
 std::string ProgramDirectory() {
@@ -59,4 +324,34 @@ std::string ProgramDirectory() {
   std::string directory = program.parent_path().string();
   if (directory.empty() || directory.back() != '/') directory += '/';
   return directory;
+}
+
+FolderLock::FolderLock(FolderLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
+  if (this != &other) {
+    Release();
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+bool FolderLock::Acquire(const std::string& folder, std::error_code* error) {
+  Release();
+  std::error_code reason;
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    reason = LastError();
+  } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    reason = errno == EWOULDBLOCK ? make_error_code(FileError::Locked) : LastError();
+    close(fd);
+  } else {
+    fd_ = fd;
+  }
+  if (error) *error = reason;
+  return fd_ >= 0;
+}
+
+void FolderLock::Release() {
+  if (fd_ >= 0) close(std::exchange(fd_, -1));
 }

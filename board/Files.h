@@ -1,5 +1,6 @@
-// The board's files: whole-file reads, and writes that replace a file only once the
-// new content is completely on disk.
+// The board's files: whole-file reads that never wait on something that is not a
+// file, writes that replace a file only once the new content is completely on disk,
+// and a lock that keeps a second instance of the program away from a folder.
 #pragma once
 
 #include <cstddef>
@@ -7,20 +8,87 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <system_error>
 #include <vector>
 
+// Reasons for refusing a file that the system has no error number for. They come in
+// the same std::error_code as the system's own reasons (std::errc: permission denied,
+// no such file, is a directory, no space left...), whose message() is the system's
+// text; so "cannot save <file>: " + error.message() reads well for every reason.
+enum class FileError {
+  NotARegularFile = 1,  // a FIFO, device or socket: never opened for the content
+  WrongSize,            // not of the size asked for, or changed while it was read
+  Locked,               // FolderLock: another process holds the folder
+};
+const std::error_category& FileErrorCategory();
+std::error_code make_error_code(FileError error);
+template <>
+struct std::is_error_code_enum<FileError> : std::true_type {};
+
+// Reads never block: a file is opened without waiting (a FIFO without a writer, a
+// device) and refused at once unless it is a regular file, before anything is read.
+// Where an error is asked for, it gets the reason of a failure: the system's (no such
+// file, permission denied, is a directory) or FileError::NotARegularFile or WrongSize.
+
 // The whole content of a regular file of at most maxBytes bytes; nothing if the file
-// cannot be opened, is longer, or does not read completely.
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t maxBytes);
+// cannot be opened, is no regular file, is longer, or does not read completely.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t maxBytes,
+                                                  std::error_code* error = nullptr);
 
-// A file of exactly image.size() bytes, copied into image only once it has been read
-// whole; any other file leaves image as it was and gives false.
-bool LoadImageFile(const std::string& path, std::span<uint8_t> image);
+// A regular file of exactly image.size() bytes, copied into image only once it has been
+// read whole; any other file leaves image as it was and gives false.
+bool LoadImageFile(const std::string& path, std::span<uint8_t> image, std::error_code* error = nullptr);
 
-// Writes the bytes to a new file beside path and renames it over path once every byte
-// is written and the file is closed. On any failure the old file stays as it was, the
-// new one is removed, and the result is false.
-bool ReplaceFile(const std::string& path, std::span<const uint8_t> bytes);
+// Puts bytes into the file at path so that, on any failure, the old file stays as it was
+// and no temporary is left; where an error is asked for, it gets the system's reason
+// (permission denied, read-only file system, no space left, is a directory...).
+//  - The new content goes into a temporary beside the file, "<name>.tarvelion-XXXXXX",
+//    that is flushed to disk and renamed over the file; then the folder is flushed, so
+//    the new name survives a power loss (if only that last flush fails, the failure is
+//    reported though the file already holds the new bytes).
+//  - A symbolic link (or a chain of them) is followed: the file it names is replaced,
+//    with the temporary in that file's own folder, and the link stays. A link to
+//    nothing creates the file it names.
+//  - An existing file that the user cannot write is left alone and the save fails with
+//    "permission denied", as opening it for writing would. A file with no write
+//    permission for anyone counts as protected even for the superuser, whom permission
+//    bits do not stop: the user made it read-only on purpose.
+//  - Anything but a regular file (a folder, FIFO, device) fails at once, untouched.
+//  - A file with more than one hard link is written in place, the only way to keep the
+//    links; so is a writable file in a folder that lets no new file be made or renamed.
+//    Room for a longer file is reserved first, and if a write still fails part-way the
+//    old bytes are written back (when the file could be read).
+//  - The replacement keeps the old file's permissions, and its owner and group where
+//    the system allows; a new file gets those of any newly created file (0666 less the
+//    umask).
+//  - Temporaries of this file left by a killed process are removed. A save holds a lock
+//    on its own temporary until the rename, and only unlocked ones are removed, so a
+//    save in progress in another process keeps its temporary.
+bool ReplaceFile(const std::string& path, std::span<const uint8_t> bytes, std::error_code* error = nullptr);
 
 // The directory of the running program, with its trailing '/'.
 std::string ProgramDirectory();
+
+// An advisory lock on a folder, held from Acquire until Release or the end of the
+// object, and by nothing else. It is an flock on the folder itself, so replacing the
+// files in it does not undo it, and it ends with the process, however that ends. Locks
+// of two objects conflict even within one process.
+class FolderLock {
+ public:
+  FolderLock() = default;
+  ~FolderLock() { Release(); }
+  FolderLock(FolderLock&& other) noexcept;
+  FolderLock& operator=(FolderLock&& other) noexcept;
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+  // Releases any lock held, then takes the folder's lock without waiting. Fails with
+  // FileError::Locked where another holds it, or with the system's reason where the
+  // folder cannot be opened (no such file, not a directory, permission denied).
+  bool Acquire(const std::string& folder, std::error_code* error = nullptr);
+  void Release();
+  bool Held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};

@@ -1,8 +1,15 @@
-// Whole-file reads and the replacement of a file.
+// Whole-file reads, the replacement of a file and the lock on a folder.
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <fcntl.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
 
 #include "board/Files.h"
 #include "tests/board/board_fixture.h"
@@ -13,6 +20,32 @@ using kqtest::Pattern;
 using kqtest::ReadFile;
 using kqtest::TempDir;
 using kqtest::WriteFile;
+
+std::error_code Errno(std::errc error) { return std::make_error_code(error); }
+
+// While it lives, a call that blocks ends the test program rather than hanging it.
+class Deadline {
+ public:
+  Deadline() { alarm(10); }
+  ~Deadline() { alarm(0); }
+};
+
+// Every entry under the folder: its kind, inode, links, permissions and content.
+std::map<std::string, std::string> Snapshot(const TempDir& dir) {
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path())) {
+    struct stat st;
+    lstat(entry.path().c_str(), &st);
+    std::string& line = entries[entry.path().string()];
+    line = std::to_string(st.st_mode) + " " + std::to_string(st.st_ino) + " " + std::to_string(st.st_nlink);
+    if (S_ISLNK(st.st_mode)) line += " -> " + std::filesystem::read_symlink(entry.path()).string();
+    if (S_ISREG(st.st_mode)) {
+      auto bytes = ReadFile(entry.path());
+      line += " " + std::string(bytes.begin(), bytes.end());
+    }
+  }
+  return entries;
+}
 
 TEST(ReadWholeFile, TakesFilesUpToTheLimit) {
   TempDir dir;
@@ -25,11 +58,27 @@ TEST(ReadWholeFile, TakesFilesUpToTheLimit) {
   EXPECT_EQ(ReadWholeFile(dir.File("empty"), 10), std::vector<uint8_t>{});
 }
 
-TEST(ReadWholeFile, RefusesWhatIsNoFile) {
+TEST(ReadWholeFile, RefusesWhatIsNoFileAtOnce) {
   TempDir dir;
-  EXPECT_EQ(ReadWholeFile(dir.File("absent"), 100), std::nullopt);
-  EXPECT_EQ(ReadWholeFile(dir.Path(), 1 << 20), std::nullopt);
-  EXPECT_EQ(ReadWholeFile("", 100), std::nullopt);
+  ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0644), 0);
+  const struct {
+    std::string path;
+    std::error_code error;
+  } cases[] = {
+      {dir.File("absent"), Errno(std::errc::no_such_file_or_directory)},
+      {dir.Path(), Errno(std::errc::is_a_directory)},
+      {"", Errno(std::errc::no_such_file_or_directory)},
+      {dir.File("fifo"), FileError::NotARegularFile},  // with no writer: opening it must not wait
+  };
+  Deadline deadline;
+  for (const auto& c : cases) {
+    std::error_code error;
+    EXPECT_EQ(ReadWholeFile(c.path, 1 << 20, &error), std::nullopt) << c.path;
+    EXPECT_EQ(error, c.error) << c.path;
+    uint8_t image[4];
+    EXPECT_FALSE(LoadImageFile(c.path, image, &error)) << c.path;
+    EXPECT_EQ(error, c.error) << c.path;
+  }
 }
 
 TEST(LoadImageFile, CopiesOnlyACompleteImage) {
@@ -38,12 +87,16 @@ TEST(LoadImageFile, CopiesOnlyACompleteImage) {
   std::fill(std::begin(image), std::end(image), 0x5A);
   WriteFile(dir.File("short"), Pattern(63, 1));
   WriteFile(dir.File("long"), Pattern(65, 1));
-  EXPECT_FALSE(LoadImageFile(dir.File("short"), image));
-  EXPECT_FALSE(LoadImageFile(dir.File("long"), image));
+  std::error_code error;
+  EXPECT_FALSE(LoadImageFile(dir.File("short"), image, &error));
+  EXPECT_EQ(error, FileError::WrongSize);
+  EXPECT_FALSE(LoadImageFile(dir.File("long"), image, &error));
+  EXPECT_EQ(error, FileError::WrongSize);
   EXPECT_EQ(std::count(std::begin(image), std::end(image), 0x5A), 64);
   auto exact = Pattern(64, 2);
   WriteFile(dir.File("exact"), exact);
-  EXPECT_TRUE(LoadImageFile(dir.File("exact"), image));
+  EXPECT_TRUE(LoadImageFile(dir.File("exact"), image, &error));
+  EXPECT_FALSE(error);
   EXPECT_EQ(std::vector<uint8_t>(std::begin(image), std::end(image)), exact);
 }
 
@@ -67,25 +120,151 @@ TEST(ReplaceFile, KeepsThePermissionsOfTheFileItReplaces) {
   EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
-TEST(ReplaceFile, OnAShortWriteTheOldFileStays) {
-  TempDir dir;
-  auto old = Pattern(2000, 1);
-  WriteFile(dir.File("f"), old);
-  {
-    kqtest::FileSizeLimit full(1500);
-    EXPECT_FALSE(ReplaceFile(dir.File("f"), Pattern(4000, 2)));
+// What a save meets beside a plain file of its own. Where it fails, everything in the
+// folder stays as it was and no temporary is left; the reason is the system's.
+TEST(ReplaceFile, KeepsWhatTheUserProtected) {
+  const auto old = Pattern(2000, 1), fresh = Pattern(4000, 2);
+  const auto inode = [](const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+  };
+  ino_t before = 0;
+  int held = -1;  // the temporary of a save in progress elsewhere
+  struct Case {
+    const char* what;
+    std::function<std::string(const TempDir&)> setUp;  // gives the name saved to
+    std::error_code error;                              // none: saved
+    std::function<void(const TempDir&)> check = {};     // after a save
+    size_t diskLeft = 0;                                // 0: room enough
+  };
+  const Case cases[] = {
+      {"a read-only file (for the superuser too: it has no write permission at all)",
+       [&](const TempDir& dir) {
+         WriteFile(dir.File("f"), old);
+         chmod(dir.File("f").c_str(), 0444);
+         return "f";
+       },
+       Errno(std::errc::permission_denied)},
+      {"a chain of symbolic links to a file in another folder",
+       [&](const TempDir& dir) {
+         std::filesystem::create_directory(dir.File("sub"));
+         WriteFile(dir.File("sub/t"), old);
+         symlink("sub/t", dir.File("m").c_str());
+         symlink("m", dir.File("l").c_str());
+         return "l";
+       },
+       {},
+       [&](const TempDir& dir) {
+         EXPECT_EQ(ReadFile(dir.File("sub/t")), fresh);
+         EXPECT_EQ(std::filesystem::read_symlink(dir.File("l")), "m");
+         EXPECT_EQ(std::filesystem::read_symlink(dir.File("m")), "sub/t");
+         EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"l", "m", "sub"}));
+         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("sub")), {}), 1);
+       }},
+      {"a symbolic link to nothing",
+       [&](const TempDir& dir) {
+         std::filesystem::create_directory(dir.File("sub"));
+         symlink("sub/new", dir.File("l").c_str());
+         return "l";
+       },
+       {},
+       [&](const TempDir& dir) {
+         EXPECT_EQ(ReadFile(dir.File("sub/new")), fresh);
+         EXPECT_TRUE(std::filesystem::is_symlink(dir.File("l")));
+       }},
+      {"a hard link",
+       [&](const TempDir& dir) {
+         WriteFile(dir.File("f"), old);
+         link(dir.File("f").c_str(), dir.File("g").c_str());
+         before = inode(dir.File("f"));
+         return "f";
+       },
+       {},
+       [&](const TempDir& dir) {
+         EXPECT_EQ(ReadFile(dir.File("g")), fresh);
+         EXPECT_EQ(inode(dir.File("f")), before);
+         EXPECT_EQ(inode(dir.File("g")), before);
+         EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"f", "g"}));
+       }},
+      {"a folder",
+       [&](const TempDir& dir) {
+         std::filesystem::create_directory(dir.File("sub"));
+         return "sub";
+       },
+       Errno(std::errc::is_a_directory)},
+      {"a folder that is not there", [&](const TempDir&) { return "missing/f"; },
+       Errno(std::errc::no_such_file_or_directory)},
+      {"a FIFO with no reader",
+       [&](const TempDir& dir) {
+         mkfifo(dir.File("p").c_str(), 0644);
+         return "p";
+       },
+       FileError::NotARegularFile},
+      {"a full disk",
+       [&](const TempDir& dir) {
+         WriteFile(dir.File("f"), old);
+         return "f";
+       },
+       Errno(std::errc::file_too_large), {}, 1500},
+      {"a full disk under a hard link: the old bytes are put back",
+       [&](const TempDir& dir) {
+         WriteFile(dir.File("f"), old);
+         link(dir.File("f").c_str(), dir.File("g").c_str());
+         return "f";
+       },
+       Errno(std::errc::file_too_large), {}, 1500},
+      {"temporaries of the file left by a killed save, and others",
+       [&](const TempDir& dir) {
+         for (const char* name : {"f", "f.tarvelion-AbC123", "f.tarvelion-Live42", "f.tarvelion-AbC12",
+                                  "g.tarvelion-AbC123", "f.AbC123"})
+           WriteFile(dir.File(name), old);
+         held = open(dir.File("f.tarvelion-Live42").c_str(), O_RDONLY | O_CLOEXEC);
+         flock(held, LOCK_EX);
+         return "f";
+       },
+       {},
+       [&](const TempDir& dir) {
+         close(held);
+         EXPECT_EQ(ReadFile(dir.File("f")), fresh);
+         EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"f", "f.AbC123", "f.tarvelion-AbC12",
+                                                            "f.tarvelion-Live42", "g.tarvelion-AbC123"}));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const std::string name = c.setUp(dir);
+    const auto untouched = Snapshot(dir);
+    std::error_code error;
+    bool saved;
+    {
+      Deadline deadline;
+      std::optional<kqtest::FileSizeLimit> full;
+      if (c.diskLeft) full.emplace(c.diskLeft);
+      saved = ReplaceFile(dir.File(name), fresh, &error);
+    }
+    EXPECT_EQ(error, c.error) << error.message();
+    EXPECT_EQ(saved, !c.error);
+    if (c.error)
+      EXPECT_EQ(Snapshot(dir), untouched);
+    else
+      c.check(dir);
   }
-  EXPECT_EQ(ReadFile(dir.File("f")), old);
-  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"f"}));
 }
 
-TEST(ReplaceFile, FailsWhereNoFileCanBe) {
+// Held by one object at a time, across saves in the folder.
+TEST(FolderLock, KeepsASecondHolderOutUntilReleased) {
   TempDir dir;
-  std::filesystem::create_directory(dir.File("sub"));
-  EXPECT_FALSE(ReplaceFile(dir.File("sub"), Pattern(10, 1)));
-  EXPECT_TRUE(std::filesystem::is_directory(dir.File("sub")));
-  EXPECT_FALSE(ReplaceFile(dir.File("missing/f"), Pattern(10, 1)));
-  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"sub"}));
+  std::error_code error;
+  FolderLock first, second;
+  ASSERT_TRUE(first.Acquire(dir.Path(), &error)) << error.message();
+  ASSERT_TRUE(ReplaceFile(dir.File("f"), Pattern(10, 1)));
+  EXPECT_FALSE(second.Acquire(dir.Path(), &error));
+  EXPECT_EQ(error, FileError::Locked);
+  { FolderLock moved = std::move(first); }
+  EXPECT_TRUE(second.Acquire(dir.Path(), &error));
+  EXPECT_FALSE(first.Acquire(dir.File("f"), &error));
+  EXPECT_EQ(error, std::errc::not_a_directory);
 }
 
 }  // namespace

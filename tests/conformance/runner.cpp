@@ -11,7 +11,9 @@
 //   trace            the initial SR has T set: skipped
 //   btst-imm         BTST Dn,#imm, illegal here: skipped
 //   sr-unassigned    instructions that load SR or CCR from data: SR compared through 0xA71F
-//   undefined-flags  CHK, DIVU, DIVS, ABCD, SBCD, NBCD: only the flags this core defines
+//   undefined-flags  CHK, DIVU, DIVS, ABCD, SBCD, NBCD: a flag that the records set
+//                    otherwise than this core is not compared in the records where the
+//                    two differ
 //   damaged-record   a record whose final state is not the instruction's result: skipped
 //   asr-overshift    ASR of a negative operand by a register count above its width: the
 //                    records clear X and C, though the sign bit is the last bit shifted
@@ -128,6 +130,17 @@ bool ReadsAddress(const json& transactions, uint32_t address) {
 const char* const kRegNames[16] = {"d0", "d1", "d2", "d3", "d4", "d5", "d6", "d7",
                                    "a0", "a1", "a2", "a3", "a4", "a5", "a6", "a7"};
 
+// The result byte of ABCD, SBCD or NBCD: the low byte of the final data register, or
+// the byte the instruction wrote; -1 when the record does not show it.
+int DecimalResult(const json& test, bool memory, unsigned reg) {
+  if (!memory) return int(test["final"][kRegNames[reg]].get<uint32_t>() & 0xFF);
+  int written = -1;
+  if (test.contains("transactions"))
+    for (const auto& t : test["transactions"])
+      if (t.size() >= 6 && t[0] == "w" && t[4] == ".b") written = int(t[5].get<uint32_t>() & 0xFF);
+  return written;
+}
+
 struct Outcome {
   bool skipped = false;
   Rule skipRule = kAlias;
@@ -190,34 +203,44 @@ Outcome RunTest(const json& test) {
   }
   const uint16_t expectedSR = fin["sr"];
   bool trapped = false;  // the instruction took its trap and stacked its SR
+  auto readsVector = [&](uint32_t address) {
+    return test.contains("transactions") && ReadsAddress(test["transactions"], address);
+  };
   if ((opcode & 0xF1C0) == 0x4180) {  // CHK
-    flagMask = 0x0007;
-    const uint32_t checked = in[kRegNames[(opcode >> 9) & 7]];
-    if (int16_t(uint16_t(checked)) >= 0) flagMask |= 0x0008;
-    trapped = test.contains("transactions") && ReadsAddress(test["transactions"], 0x18);
+    // The records clear V and C, clear Z for a nonzero value and keep N for a value
+    // within the bound, where this core keeps Z, V and C and clears N: each flag is
+    // masked only where the two differ. No record shows Z for a zero value.
+    trapped = readsVector(0x18);
+    const int16_t value = int16_t(in[kRegNames[(opcode >> 9) & 7]].get<uint32_t>());
+    flagMask = uint16_t(sr0 & (kSrV | kSrC));
+    flagMask |= value == 0 ? kSrZ : uint16_t(sr0 & kSrZ);
+    if (value >= 0 && !trapped) flagMask |= uint16_t(sr0 & kSrN);
   } else if ((opcode & 0xF0C0) == 0x80C0) {  // DIVU, DIVS
-    trapped = test.contains("transactions") && ReadsAddress(test["transactions"], 0x14);
-    if (trapped)
-      flagMask = 0x000F;
-    else if (expectedSR & 0x0002)
-      flagMask = 0x000C;
-  } else if ((opcode & 0xB1F0) == 0x8100) {  // ABCD, SBCD
-    flagMask = 0x000A;
-    bool memory = opcode & 8;
-    unsigned rx = (opcode >> 9) & 7;
-    uint32_t result;
-    if (memory) {
-      uint32_t address = fin[kRegNames[8 + rx]].get<uint32_t>();
-      if (rx == 7) address = (fin["sr"].get<uint32_t>() & 0x2000) ? fin["ssp"].get<uint32_t>() : fin["usp"].get<uint32_t>();
-      result = 0;
-      for (const auto& pair : fin["ram"])
-        if ((pair[0].get<uint32_t>() & 0xFFFFFF) == (address & 0xFFFFFF)) result = pair[1];
+    // On overflow the records keep N and Z as this core does; no record shows the
+    // flags that a zero divisor stacks.
+    trapped = readsVector(0x14);
+    if (trapped) flagMask = kSrN | kSrZ | kSrV | kSrC;
+  } else if ((opcode & 0xB1F0) == 0x8100 || (opcode & 0xFFC0) == 0x4800) {  // ABCD, SBCD, NBCD
+    // The records take N from bit 7 of the result byte, clear Z for a nonzero byte and
+    // keep it for a zero one, and set V from the binary sum or difference before the
+    // decimal correction. This core keeps N and V of ABCD and SBCD and sets Z for a
+    // zero byte; NBCD sets N and clears Z on a borrow, the other way round without
+    // one, and keeps V. V is never compared, N and Z only where the two agree.
+    const bool nbcd = (opcode & 0xFFC0) == 0x4800;
+    const int result = DecimalResult(test, nbcd ? (opcode & 0x38) != 0 : (opcode & 8) != 0,
+                                     nbcd ? opcode & 7 : (opcode >> 9) & 7);
+    flagMask = kSrV;
+    if (result < 0) {
+      flagMask |= kSrN | kSrZ;
     } else {
-      result = fin[kRegNames[rx]].get<uint32_t>() & 0xFF;
+      const uint16_t theirs = uint16_t((result & 0x80 ? kSrN : 0) | (result ? 0 : sr0 & kSrZ));
+      uint16_t ours;
+      if (nbcd)
+        ours = (expectedSR & kSrX) ? kSrN : kSrZ;  // X is the borrow, compared in full
+      else
+        ours = uint16_t((sr0 & kSrN) | (result ? 0 : kSrZ));
+      flagMask |= uint16_t((theirs ^ ours) & (kSrN | kSrZ));
     }
-    if (result == 0) flagMask |= 0x0004;
-  } else if ((opcode & 0xFFC0) == 0x4800) {  // NBCD
-    flagMask = 0x000E;
   }
   if (flagMask) out.masked[kUndefinedFlags] = true;
   if ((opcode & 0xF138) == 0xE020 && (opcode & 0x00C0) != 0x00C0) {  // ASR Dx,Dy
