@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <sstream>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "board/Adc.h"
 #include "board/Panel.h"
 #include "tests/integration/firmware_run.h"
@@ -133,6 +136,15 @@ TEST_F(RunnerProgram, AMissingOrWrongSizeRomEndsWithStatusOne) {
     EXPECT_EQ(odd.out, "");
   }
   EXPECT_EQ(RunProgram({dir.Path()}).status, 1) << "a folder";
+  ASSERT_EQ(mkfifo(dir.File("fifo.bin").c_str(), 0600), 0);
+  EXPECT_EQ(RunProgram({dir.File("fifo.bin")}).status, 1) << "a FIFO, refused without waiting for a writer";
+  if (geteuid() != 0) {  // permission bits do not stop the superuser
+    kqtest::WriteFile(dir.File("locked.bin"), std::vector<uint8_t>(65536, 0x4E));
+    chmod(dir.File("locked.bin").c_str(), 0);
+    Outcome unreadable = RunProgram({dir.File("locked.bin")});
+    EXPECT_EQ(unreadable.status, 1);
+    EXPECT_NE(unreadable.err.find("cannot be read: Permission denied"), std::string::npos) << unreadable.err;
+  }
 }
 
 // Files that cannot be read or written are refused before the first slice: the patch

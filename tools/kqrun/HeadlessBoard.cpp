@@ -29,27 +29,25 @@ class PlayPositionOutput final : public SoundDevice {
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
 
+// The image is read as the board will read it, so that whatever the board would refuse
+// (no file, no permission, a folder, FIFO or device, another size) ends the run before
+// it starts.
 bool CheckRomFile(const std::string& romFile, std::string& error) {
+  std::vector<uint8_t> image(kRomSize);
   std::error_code failure;
-  if (!std::filesystem::exists(romFile, failure)) {
+  if (LoadImageFile(romFile, image, &failure)) return true;
+  std::error_code sizeFailure;
+  const uintmax_t size = std::filesystem::file_size(romFile, sizeFailure);
+  if (failure == std::errc::no_such_file_or_directory)
     error = "ROM image " + Quoted(romFile) + " not found";
-    return false;
-  }
-  if (!std::filesystem::is_regular_file(romFile, failure)) {
+  else if (failure == FileError::NotARegularFile || failure == std::errc::is_a_directory)
     error = "ROM image " + Quoted(romFile) + " is not a file";
-    return false;
-  }
-  const uintmax_t size = std::filesystem::file_size(romFile, failure);
-  if (failure) {
-    error = "ROM image " + Quoted(romFile) + " cannot be read: " + failure.message();
-    return false;
-  }
-  if (size != kRomSize) {
+  else if (failure == FileError::WrongSize && !sizeFailure)
     error = "ROM image " + Quoted(romFile) + " is " + std::to_string(size) + " bytes, not " +
             std::to_string(kRomSize);
-    return false;
-  }
-  return true;
+  else
+    error = "ROM image " + Quoted(romFile) + " cannot be read: " + failure.message();
+  return false;
 }
 
 }  // namespace
