@@ -25,7 +25,7 @@ extern Bitmap SevenSegmentDisplay;
 // Program start, once, before any window exists: the default bus, then each unit's
 // start-up state. The sound comes out of the audio output given (none: silent); the
 // slices are paced to real time by the counter given (none: as fast as they go).
-void BoardInit(std::unique_ptr<SoundDevice> sound = HostSoundDevice(),
+void BoardInit(std::unique_ptr<SoundOutput> sound = HostSoundDevice(),
                PerformanceCounter* pacing = HostPerformanceCounter());
 // Once, before the first slice: every device maps itself, the ROM image is installed
 // (from the current directory unless named) and the processor reset.
@@ -33,8 +33,8 @@ void BoardSetup(const std::string& romFile = kRomFileName);
 // After every slice, with the slice's instruction count (0 while paused): first the
 // operations waiting in RunBetweenSlices, then each device's service, the pacing last.
 void SliceService(int32_t count);
-// Program end: the patch memory is written back.
-void BoardShutdown();
+// Program end: the patch memory is written back; false when that failed.
+bool BoardShutdown();
 
 // The emulation thread. StartEmulation starts it once (a second call does nothing): it
 // has the user-interface thread (platform/UiThread.h) run BoardSetup with the ROM image,

@@ -19,15 +19,15 @@ constexpr int32_t kSoundRate = 44100;
 // One frame: the left then the right sample, signed 16-bit little-endian.
 constexpr uint32_t kSoundFrameBytes = 4;
 // trunc(176400 bytes per second x 0.04 s): 1764 frames.
-constexpr uint32_t kSoundBufferSize = 7056;
+constexpr uint32_t SoundBufferSize = 7056;
 
 // Writes frames of interleaved stereo (left, right) computed at the rate into out.
 using SoundRenderer = void (*)(int16_t* out, uint32_t frames, int32_t rate);
 
 // The host's audio output.
-class SoundDevice {
+class SoundOutput {
  public:
-  virtual ~SoundDevice() = default;
+  virtual ~SoundOutput() = default;
   // Prepares a 44100 Hz 16-bit stereo output that takes its bytes from SoundConsume;
   // false if the host cannot play that.
   virtual bool Open() = 0;
@@ -36,9 +36,9 @@ class SoundDevice {
 };
 
 // The host's default audio output, or null when it has none.
-std::unique_ptr<SoundDevice> HostSoundDevice();
+std::unique_ptr<SoundOutput> HostSoundDevice();
 
-extern int16_t SoundBuffer[kSoundBufferSize / 2];
+extern int16_t SoundBuffer[SoundBufferSize / 2];
 // Byte offset where the next refill starts; taken modulo the ring size at each refill.
 extern std::atomic<uint32_t> SoundWritePos;
 // Byte offset of the next byte the host plays; moved only by the host's audio thread.
@@ -47,7 +47,7 @@ extern std::atomic<uint32_t> SoundPlayPos;
 extern bool SoundStreaming;
 
 // Program start: takes the audio output (none when null) and forgets any earlier stream.
-void SoundCreate(std::unique_ptr<SoundDevice> device = HostSoundDevice());
+void SoundCreate(std::unique_ptr<SoundOutput> device = HostSoundDevice());
 // Board set-up: opens the output, clears the ring and starts it playing. False, with
 // nothing reported, when there is no output or it cannot be opened; the board then runs
 // without sound.
