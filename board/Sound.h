@@ -6,7 +6,8 @@
 // Two threads meet at the ring and take no lock: the slice service writes behind the
 // play position and publishes its write position; the host's audio thread reads ahead
 // of the play position, never past the published write position, and publishes its play
-// position. Neither position ever passes the other, so no byte is read while written.
+// position. Neither position ever passes the other, so no byte is read while written;
+// where they meet, the whole ring counts as written ahead.
 #pragma once
 
 #include <atomic>
@@ -56,6 +57,9 @@ bool SoundInit();
 // Does nothing at all while there is no stream.
 void SoundUpdate(SoundRenderer render = WaveRender);
 // The host's audio thread: copies the next bytes of the ring to out and moves the play
-// position past them. Where the refills have fallen behind, it stops at the write
-// position and gives silence for the rest.
+// position past them. Where the refills have fallen behind, it copies up to the write
+// position and fills the rest of out with silence. The two positions then meet, which
+// counts as the whole ring written ahead: the following calls play on around the ring,
+// through the older sound it still holds, while the refills start again behind the play
+// position.
 void SoundConsume(uint8_t* out, uint32_t bytes);
