@@ -26,9 +26,9 @@
 #include "board/Switches.h"
 #include "board/Timer.h"
 #include "board/Uart.h"
+#include "board/UiThread.h"
 #include "board/Wave.h"
 #include "core/68000.h"
-#include "platform/UiThread.h"
 
 Bitmap LcdDisplay;
 Bitmap SevenSegmentDisplay;

@@ -34,9 +34,6 @@ class MidiSystem {
   virtual void CloseOutput() = 0;
 };
 
-// The host's MIDI system (the sound system's sequencer), or null when it has none.
-std::unique_ptr<MidiSystem> HostMidiSystem();
-
 // Port names, as the device dialog lists them.
 extern std::vector<std::string> MidiInDevices;
 extern std::vector<std::string> MidiOutDevices;
@@ -59,7 +56,7 @@ class TMidi {
 };
 
 // Program start, once: builds the one TMidi over the system (one built earlier goes first).
-void MidiInit(std::unique_ptr<MidiSystem> system = HostMidiSystem());
+void MidiInit(std::unique_ptr<MidiSystem> system);
 // Program end: destroys it.
 void MidiShutdown();
 

@@ -36,9 +36,6 @@ class SoundOutput {
   virtual void Play() = 0;
 };
 
-// The host's default audio output, or null when it has none.
-std::unique_ptr<SoundOutput> HostSoundDevice();
-
 extern int16_t SoundBuffer[SoundBufferSize / 2];
 // Byte offset where the next refill starts; taken modulo the ring size at each refill.
 extern std::atomic<uint32_t> SoundWritePos;
@@ -48,7 +45,7 @@ extern std::atomic<uint32_t> SoundPlayPos;
 extern bool SoundStreaming;
 
 // Program start: takes the audio output (none when null) and forgets any earlier stream.
-void SoundCreate(std::unique_ptr<SoundOutput> device = HostSoundDevice());
+void SoundCreate(std::unique_ptr<SoundOutput> device);
 // Board set-up: opens the output, clears the ring and starts it playing. False, with
 // nothing reported, when there is no output or it cannot be opened; the board then runs
 // without sound.

@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "board/Host.h"
-#include "board/Midi.h"
+#include "platform/HostServices.h"
 
 namespace {
 

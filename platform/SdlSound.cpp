@@ -2,7 +2,7 @@
 // SoundConsume in blocks of 256 frames (5.8 ms, well inside the 40 ms ring).
 #include <SDL.h>
 
-#include "board/Sound.h"
+#include "platform/HostServices.h"
 
 namespace {
 

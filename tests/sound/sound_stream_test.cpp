@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "board/Sound.h"
+#include "platform/HostServices.h"
 
 namespace {
 
