@@ -26,9 +26,9 @@
 #include "board/Switches.h"
 #include "board/Timer.h"
 #include "board/Uart.h"
+#include "board/UiThread.h"
 #include "board/Wave.h"
 #include "core/68000.h"
-#include "platform/UiThread.h"
 
 Bitmap LcdDisplay;
 Bitmap SevenSegmentDisplay;
@@ -36,9 +36,8 @@ std::atomic<int32_t> LastSliceCount{0};
 
 namespace {
 
-std::unique_ptr<std::thread> emulatorThread;
-std::atomic<bool> terminateRequested{false};
-std::atomic<bool> paused{false};
+// The pause switch, read by the emulation thread before every slice.
+std::atomic<bool> Paused{false};
 
 // Guards the two below; ended is signalled when the thread leaves its loop.
 std::mutex sliceLoopMutex;
@@ -59,21 +58,7 @@ void RunOperationsBetweenSlices() {
   }
 }
 
-void Execute(const std::string& romFile) {
-  try {
-    RunOnUiThread([&] { BoardSetup(romFile); });
-    while (!terminateRequested.load()) {
-      if (paused.load()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        LastSliceCount = 0;
-      } else {
-        LastSliceCount = int32_t(CpuRun(SliceLength));
-      }
-      RunOnUiThread([] { SliceService(LastSliceCount); });
-    }
-  } catch (...) {
-    // A failed set-up or slice service ends the emulation; the windows carry on.
-  }
+void EndSliceLoop() {
   {
     std::lock_guard lock(sliceLoopMutex);
     sliceLoopActive = false;
@@ -81,9 +66,67 @@ void Execute(const std::string& romFile) {
   sliceLoopEnded.notify_all();
 }
 
+// The emulation thread: runs Execute from its construction (std::system_error when the
+// host cannot start a thread) until it is asked to terminate.
+class TEmulatorThread {
+ public:
+  explicit TEmulatorThread(std::string romFile)
+      : romFile_(std::move(romFile)), thread_(&TEmulatorThread::Execute, this) {}
+  // Terminates the thread and waits for it.
+  ~TEmulatorThread() {
+    Terminate();
+    WaitFor();
+  }
+  TEmulatorThread(const TEmulatorThread&) = delete;
+  TEmulatorThread& operator=(const TEmulatorThread&) = delete;
+
+  // The loop ends before its next slice.
+  void Terminate() { terminated_ = true; }
+  // On the user-interface thread: the thread may be waiting for its slice service, so its
+  // calls are served until the loop has ended; then the thread is joined.
+  void WaitFor() {
+    if (!thread_.joinable()) return;
+    std::unique_lock lock(sliceLoopMutex);
+    while (sliceLoopActive) {
+      lock.unlock();
+      ServeUiThreadCalls();
+      lock.lock();
+      sliceLoopEnded.wait_for(lock, std::chrono::milliseconds(1), [] { return !sliceLoopActive; });
+    }
+    lock.unlock();
+    thread_.join();
+  }
+
+ private:
+  void Execute() {
+    try {
+      RunOnUiThread([this] { BoardSetup(romFile_); });
+      while (!terminated_.load()) {
+        if (Paused.load()) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+          LastSliceCount = 0;
+        } else {
+          LastSliceCount = int32_t(CpuRun(SliceLength));
+        }
+        RunOnUiThread([] { SliceService(LastSliceCount); });
+      }
+    } catch (...) {
+      // A failed set-up or slice service ends the emulation; the windows carry on.
+    }
+    EndSliceLoop();
+  }
+
+  const std::string romFile_;
+  std::atomic<bool> terminated_{false};
+  std::thread thread_;  // last: it starts once the members above are in place
+};
+
+// The one emulation thread, from StartEmulation to StopEmulation.
+std::unique_ptr<TEmulatorThread> EmulatorThread;
+
 }  // namespace
 
-void BoardInit(std::unique_ptr<SoundDevice> sound, PerformanceCounter* pacing) {
+void BoardInit(std::unique_ptr<SoundOutput> sound, PerformanceCounter* pacing) {
   CpuInit();
   KeyboardInit();
   CartridgeRemove();
@@ -129,22 +172,18 @@ void SliceService(int32_t count) {
   ThrottleSlice(count);  // last: its sleep follows all other work of the slice
 }
 
-void BoardShutdown() { NvrShutdown(); }
+bool BoardShutdown() { return NvrShutdown(); }
 
 void StartEmulation(const std::string& romFile) {
-  if (emulatorThread) return;
-  terminateRequested = false;
+  if (EmulatorThread) return;
   {
     std::lock_guard lock(sliceLoopMutex);
     sliceLoopActive = true;
   }
   try {
-    emulatorThread = std::make_unique<std::thread>(Execute, romFile);
+    EmulatorThread = std::make_unique<TEmulatorThread>(romFile);
   } catch (const std::system_error&) {
-    {
-      std::lock_guard lock(sliceLoopMutex);
-      sliceLoopActive = false;
-    }
+    EndSliceLoop();
     Host().ShowMessage("Unable to create emulation thread", kApplicationTitle, MessageButtons::Ok,
                        MessageIcon::Error);
     Host().RequestQuit();
@@ -152,29 +191,20 @@ void StartEmulation(const std::string& romFile) {
 }
 
 void StopEmulation() {
-  if (!emulatorThread) return;
-  terminateRequested = true;
-  // The thread may be waiting for its slice service: serve it until the loop has ended.
-  std::unique_lock lock(sliceLoopMutex);
-  while (sliceLoopActive) {
-    lock.unlock();
-    ServeUiThreadCalls();
-    lock.lock();
-    sliceLoopEnded.wait_for(lock, std::chrono::milliseconds(1), [] { return !sliceLoopActive; });
-  }
-  lock.unlock();
-  emulatorThread->join();
-  emulatorThread.reset();
+  if (!EmulatorThread) return;
+  EmulatorThread->Terminate();
+  EmulatorThread->WaitFor();
+  EmulatorThread.reset();
   // What came too late for the last slice.
   RunOperationsBetweenSlices();
 }
 
-void SetPaused(bool pause) {
-  paused = pause;
-  Host().SetStatusText(StatusPanel::RunState, pause ? "Paused" : "Running");
+void SetPaused(bool paused) {
+  Paused = paused;
+  Host().SetStatusText(StatusPanel::RunState, paused ? "Paused" : "Running");
 }
 
-bool IsPaused() { return paused.load(); }
+bool IsPaused() { return Paused.load(); }
 
 bool EmulationRunning() {
   std::lock_guard lock(sliceLoopMutex);
@@ -199,7 +229,7 @@ void BoardRestoreStartValues() {
   M68kUSP = M68kSSP = M68kPC = 0;
   M68kSR = 0;
   M68kIntLevel = 0;
-  paused = false;
+  Paused = false;
   LastSliceCount = 0;
   TimerCounter = 0;
   TimerIrq = 0;

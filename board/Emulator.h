@@ -9,8 +9,8 @@
 #include <string>
 
 #include "board/Bitmap.h"
+#include "board/PerformanceCounter.h"
 #include "board/Sound.h"
-#include "platform/PerformanceCounter.h"
 
 // Instructions per slice: 1.024 ms of emulated time at 8,000,000 per second.
 constexpr uint32_t SliceLength = 8192;
@@ -25,19 +25,18 @@ extern Bitmap SevenSegmentDisplay;
 // Program start, once, before any window exists: the default bus, then each unit's
 // start-up state. The sound comes out of the audio output given (none: silent); the
 // slices are paced to real time by the counter given (none: as fast as they go).
-void BoardInit(std::unique_ptr<SoundDevice> sound = HostSoundDevice(),
-               PerformanceCounter* pacing = HostPerformanceCounter());
+void BoardInit(std::unique_ptr<SoundOutput> sound, PerformanceCounter* pacing);
 // Once, before the first slice: every device maps itself, the ROM image is installed
 // (from the current directory unless named) and the processor reset.
 void BoardSetup(const std::string& romFile = kRomFileName);
 // After every slice, with the slice's instruction count (0 while paused): first the
 // operations waiting in RunBetweenSlices, then each device's service, the pacing last.
 void SliceService(int32_t count);
-// Program end: the patch memory is written back.
-void BoardShutdown();
+// Program end: the patch memory is written back; false when that failed.
+bool BoardShutdown();
 
 // The emulation thread. StartEmulation starts it once (a second call does nothing): it
-// has the user-interface thread (platform/UiThread.h) run BoardSetup with the ROM image,
+// has the user-interface thread (board/UiThread.h) run BoardSetup with the ROM image,
 // then runs slice after slice, the processor for SliceLength instructions (or 1 ms asleep
 // while paused), then SliceService on the user-interface thread with the count. An
 // exception out of either ends the thread; the windows carry on. Without a thread the

@@ -24,7 +24,7 @@ uint8_t LcdCursorShown = 0xFF;
 
 namespace {
 
-Bitmap* display = nullptr;
+Bitmap* LcdImage = nullptr;  // the picture handed to LcdReset, not owned
 
 constexpr uint8_t kBlank = 0x20;
 constexpr uint8_t kNoCursor = 0xFF;
@@ -36,8 +36,8 @@ int CellX(uint8_t address) { return 6 * (address & 0x0F) + 1; }
 int CellY(uint8_t address) { return address & 0x40 ? 10 : 1; }
 
 void DrawCell(uint8_t address, uint8_t code) {
-  display->CopyRect(LcdFont, (code & 15) * 5, (code >> 4) * 8, 5, 8, CellX(address), CellY(address));
-  if (address == LcdCursorShown) display->FillRect(CellX(address), CellY(address) + 7, 5, 1, kBlack);
+  LcdImage->CopyRect(LcdFont, (code & 15) * 5, (code >> 4) * 8, 5, 8, CellX(address), CellY(address));
+  if (address == LcdCursorShown) LcdImage->FillRect(CellX(address), CellY(address) + 7, 5, 1, kBlack);
 }
 
 // What a cell shows now.
@@ -122,7 +122,7 @@ void LcdDrawGlyphRow(int i) {
 }
 
 void LcdReset(Bitmap& image) {
-  display = &image;
+  LcdImage = &image;
   LcdBackground = LcdFont.Pixel(0, 0);
   // Two colours only: black ink on the background.
   for (int y = 0; y < LcdFont.Height(); ++y)

@@ -18,18 +18,22 @@ constexpr const char* kInputCaption = "MIDI input port";
 constexpr const char* kOutputCaption = "MIDI output port";
 constexpr const char* kNoSuchDevice = "The MIDI device is not present.";
 
-// Owns the host's system for the rest of the program; at exit nothing more is queued.
-struct MidiSystemOwner {
-  std::unique_ptr<MidiSystem> system;
-  ~MidiSystemOwner() { MidiInIsOpen = false; }
-} midi;
+// The system of the live TMidi; null without one.
+MidiSystem* midiSystem = nullptr;
+
+// The one TMidi, from MidiInit to MidiShutdown. A process that ends without MidiShutdown
+// queues and shows nothing more; the system closes its ports as it goes.
+struct MidiOwner {
+  std::unique_ptr<TMidi> midi;
+  ~MidiOwner() { MidiInIsOpen = MidiOutIsOpen = false; }
+} owner;
 
 // Held while a received message is checked and queued, and while the input is marked
 // closed: once closed, nothing more reaches the queue.
 std::mutex receiving;
 
 std::string CheckDevice(int32_t index, const std::vector<std::string>& devices) {
-  if (!midi.system || index < 0 || size_t(index) >= devices.size()) return kNoSuchDevice;
+  if (!midiSystem || index < 0 || size_t(index) >= devices.size()) return kNoSuchDevice;
   return {};
 }
 
@@ -39,7 +43,7 @@ bool OpenListed(int32_t index, const std::vector<std::string>& devices, const ch
                 std::string (MidiSystem::*open)(int32_t)) {
   for (;;) {
     std::string error = CheckDevice(index, devices);
-    if (error.empty()) error = (midi.system.get()->*open)(index);
+    if (error.empty()) error = (midiSystem->*open)(index);
     if (error.empty()) return true;
     if (Host().ShowMessage(error, caption, MessageButtons::RetryCancel, MessageIcon::Question) !=
         MessageChoice::Retry)
@@ -49,17 +53,25 @@ bool OpenListed(int32_t index, const std::vector<std::string>& devices, const ch
 
 }  // namespace
 
-void MidiInit(std::unique_ptr<MidiSystem> system) {
-  CloseMidi();
-  midi.system = std::move(system);
-  MidiInDevices = midi.system ? midi.system->InputNames() : std::vector<std::string>{};
-  MidiOutDevices = midi.system ? midi.system->OutputNames() : std::vector<std::string>{};
+TMidi::TMidi(std::unique_ptr<MidiSystem> system) : system_(std::move(system)) {
+  midiSystem = system_.get();
+  MidiInDevices = system_ ? system_->InputNames() : std::vector<std::string>{};
+  MidiOutDevices = system_ ? system_->OutputNames() : std::vector<std::string>{};
 }
 
-void MidiShutdown() {
+TMidi::~TMidi() {
   CloseMidi();
-  midi.system.reset();
+  MidiInDevices.clear();
+  MidiOutDevices.clear();
+  midiSystem = nullptr;
 }
+
+void MidiInit(std::unique_ptr<MidiSystem> system) {
+  owner.midi.reset();
+  owner.midi = std::make_unique<TMidi>(std::move(system));
+}
+
+void MidiShutdown() { owner.midi.reset(); }
 
 bool OpenMidi(int32_t in, int32_t out) {
   bool ok;
@@ -84,7 +96,7 @@ bool OpenMidiIn(int32_t index) {
   if (!OpenListed(index, MidiInDevices, kInputCaption, &MidiSystem::OpenInput)) return false;
   MidiInIsOpen = true;
   Host().SetStatusText(StatusPanel::MidiIn, "Midi in: " + MidiInDevices[size_t(index)]);
-  const std::string error = midi.system->StartInput(MidiInProc);
+  const std::string error = midiSystem->StartInput(MidiInProc);
   if (!error.empty()) {
     // The port stays open and marked open: OpenMidi closes it.
     Host().ShowMessage(error, kInputCaption, MessageButtons::Ok, MessageIcon::Stop);
@@ -113,7 +125,7 @@ void CloseMidiIn() {
     MidiInIsOpen = false;
   }
   Host().SetStatusText(StatusPanel::MidiIn, "Midi in: CLOSED");
-  midi.system->CloseInput();
+  midiSystem->CloseInput();
 }
 
 void CloseMidiOut() {
@@ -121,7 +133,7 @@ void CloseMidiOut() {
   std::this_thread::sleep_for(std::chrono::milliseconds(10));
   MidiOutIsOpen = false;
   Host().SetStatusText(StatusPanel::MidiOut, "Midi out: CLOSED");
-  midi.system->CloseOutput();
+  midiSystem->CloseOutput();
 }
 
 size_t MidiMessageLength(uint8_t status) {

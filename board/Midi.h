@@ -34,9 +34,6 @@ class MidiSystem {
   virtual void CloseOutput() = 0;
 };
 
-// The host's MIDI system (the sound system's sequencer), or null when it has none.
-std::unique_ptr<MidiSystem> HostMidiSystem();
-
 // Port names, as the device dialog lists them.
 extern std::vector<std::string> MidiInDevices;
 extern std::vector<std::string> MidiOutDevices;
@@ -44,9 +41,23 @@ extern std::vector<std::string> MidiOutDevices;
 extern std::atomic<bool> MidiInIsOpen;
 extern bool MidiOutIsOpen;
 
-// Program start, once: reads the device lists of the system (none: both lists empty).
-void MidiInit(std::unique_ptr<MidiSystem> system = HostMidiSystem());
-// Program end: both ports closed, the system released.
+// The MIDI ports' keeper for one run of the program. Its constructor takes the host's
+// MIDI system (none: null) and reads the device lists (none: both empty); its destructor
+// closes both ports, empties the lists and releases the system.
+class TMidi {
+ public:
+  explicit TMidi(std::unique_ptr<MidiSystem> system);
+  ~TMidi();
+  TMidi(const TMidi&) = delete;
+  TMidi& operator=(const TMidi&) = delete;
+
+ private:
+  std::unique_ptr<MidiSystem> system_;
+};
+
+// Program start, once: builds the one TMidi over the system (one built earlier goes first).
+void MidiInit(std::unique_ptr<MidiSystem> system);
+// Program end: destroys it.
 void MidiShutdown();
 
 // Opens the chosen pair (an index of -1 closes that side instead); a port already open

@@ -1,6 +1,7 @@
 #include "board/Nvr.h"
 
 #include <cstring>
+#include <optional>
 
 #include "board/Files.h"
 #include "board/Memory.h"
@@ -36,9 +37,37 @@ bool SaveNvrFile(const std::string& name) { return ReplaceFile(name, NvrImage); 
 
 bool LoadFactoryNvr() { return LoadNvrFile(NvrDirectory() + kFactoryNvrFileName); }
 
-void NvrInit() {
+namespace {
+
+bool saved = false;  // what the last destructor's save came to
+
+// The one TNVR, from NvrInit to NvrShutdown. A process that ends without NvrShutdown
+// (tests, the headless runner) writes nothing.
+struct NvrOwner {
+  std::optional<TNVR> nvr;
+  ~NvrOwner() {
+    if (nvr) nvr->Discard();
+  }
+} owner;
+
+}  // namespace
+
+TNVR::TNVR() {
   std::memset(NvrImage, 0, sizeof NvrImage);
   if (!LoadNvrFile(NvrDirectory() + kNvrFileName)) LoadFactoryNvr();
 }
 
-void NvrShutdown() { SaveNvrFile(NvrDirectory() + kNvrFileName); }
+TNVR::~TNVR() {
+  if (!discarded_) saved = SaveNvrFile(NvrDirectory() + kNvrFileName);
+}
+
+void NvrInit() {
+  if (owner.nvr) owner.nvr->Discard();
+  owner.nvr.emplace();
+}
+
+bool NvrShutdown() {
+  saved = false;
+  owner.nvr.reset();
+  return saved;
+}

@@ -34,7 +34,26 @@ bool SaveNvrFile(const std::string& name);
 // The factory state, "Factory.nvr", into the patch memory.
 bool LoadFactoryNvr();
 
-// At start: zeros, then "Tarvelion.nvr", else "Factory.nvr"; failures pass silently.
+// The patch memory's keeper for one run of the program. Its constructor loads the patch
+// memory: zeros, then "Tarvelion.nvr", else "Factory.nvr", failures passing silently.
+// Its destructor writes "Tarvelion.nvr", whether or not anything changed.
+class TNVR {
+ public:
+  TNVR();
+  ~TNVR();
+  TNVR(const TNVR&) = delete;
+  TNVR& operator=(const TNVR&) = delete;
+
+  // The run ends without the program's end (a process that builds the board again, or
+  // ends without the way out): the destructor writes nothing.
+  void Discard() { discarded_ = true; }
+
+ private:
+  bool discarded_ = false;
+};
+
+// At start: builds the one TNVR. One left from an earlier start goes without writing.
 void NvrInit();
-// At exit: writes "Tarvelion.nvr", whether or not anything changed.
-void NvrShutdown();
+// At exit: destroys it, which writes "Tarvelion.nvr". False when that failed, or when
+// there was nothing to write (no NvrInit since the last NvrShutdown).
+bool NvrShutdown();

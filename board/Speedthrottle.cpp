@@ -18,14 +18,14 @@ constexpr float kMeterPeriod = 0.25f;
 constexpr long double kMeterFactor = 1.25e-5L;
 
 PerformanceCounter* counter = nullptr;
-StatusPanel meterPanel = StatusPanel::Speed;
+StatusPanel MeterPanel = StatusPanel::Speed;
 
-bool meterFirstCall = true;
-int64_t meterStart = 0;
-int64_t meterCount = 0;  // wide: a stalled clock must not overflow it
+bool MeterFirstCall = true;
+int64_t MeterStart = 0;
+int64_t MeterCount = 0;  // wide: a stalled clock must not overflow it
 
-bool paceFirstCall = true;
-int64_t paceStart = 0;
+bool PaceFirstCall = true;
+int64_t PaceStart = 0;
 
 double ElapsedSeconds(int64_t start, int64_t& now) {
   now = counter->Now();
@@ -39,15 +39,15 @@ void SpeedthrottleInit(PerformanceCounter* pacing) {
   const int64_t frequency = pacing ? pacing->Frequency() : 0;
   CounterAvailable = frequency > 0;
   SecondsPerCount = CounterAvailable ? float(1.0 / double(frequency)) : 0.0f;
-  meterPanel = StatusPanel::Speed;
-  meterFirstCall = paceFirstCall = true;
-  meterStart = paceStart = 0;
-  meterCount = 0;
+  MeterPanel = StatusPanel::Speed;
+  MeterFirstCall = PaceFirstCall = true;
+  MeterStart = PaceStart = 0;
+  MeterCount = 0;
   PaceBudget = 0.0f;
 }
 
 void SetSpeedPanel(StatusPanel panel) {
-  meterPanel = panel;
+  MeterPanel = panel;
   Host().SetStatusText(panel, "CPU:");
 }
 
@@ -58,25 +58,25 @@ void ThrottleSlice(int32_t count) {
 }
 
 void UpdateCpuMeter(int32_t count) {
-  if (meterFirstCall) {
-    meterFirstCall = false;
-    meterStart = counter->Now();
+  if (MeterFirstCall) {
+    MeterFirstCall = false;
+    MeterStart = counter->Now();
     return;
   }
-  meterCount += count;
+  MeterCount += count;
   int64_t now;
-  const auto elapsed = float(ElapsedSeconds(meterStart, now));
+  const auto elapsed = float(ElapsedSeconds(MeterStart, now));
   if (elapsed < kMeterPeriod) return;
-  const long double percent = (long double)meterCount / elapsed * kMeterFactor;
-  Host().SetStatusText(meterPanel, "CPU: " + std::to_string(std::llround(percent)) + "%");
-  meterCount = 0;
-  meterStart = now;
+  const long double percent = (long double)MeterCount / elapsed * kMeterFactor;
+  Host().SetStatusText(MeterPanel, "CPU: " + std::to_string(std::llround(percent)) + "%");
+  MeterCount = 0;
+  MeterStart = now;
 }
 
 void PaceSlice(int32_t count) {
-  if (paceFirstCall) {
-    paceFirstCall = false;
-    paceStart = counter->Now();
+  if (PaceFirstCall) {
+    PaceFirstCall = false;
+    PaceStart = counter->Now();
     return;
   }
   PaceBudget = float(PaceBudget + count * kSecondsPerInstruction);
@@ -84,17 +84,17 @@ void PaceSlice(int32_t count) {
   int64_t now;
   double elapsed;
   if (TSettings::UseSleep) {
-    elapsed = ElapsedSeconds(paceStart, now);
+    elapsed = ElapsedSeconds(PaceStart, now);
     // Rounded to the nearest millisecond; anything that truncates below 0 is a lag
     // that no sleep can make up. The budget holds at most 0.25 s, so the count fits.
     const double milliseconds = (PaceBudget - elapsed) * 1000.0f + 0.5f;
     if (milliseconds > -1.0) counter->Sleep(int32_t(milliseconds));
   } else {
-    do elapsed = ElapsedSeconds(paceStart, now);
+    do elapsed = ElapsedSeconds(PaceStart, now);
     while (PaceBudget > elapsed);
   }
   // Taken before the sleep: the sleep, and any oversleep, count in the next slice.
-  paceStart = now;
+  PaceStart = now;
   PaceBudget = float(PaceBudget - elapsed);
   if (PaceBudget < -kPaceLimit) PaceBudget = -kPaceLimit;
 }

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "board/Host.h"
-#include "platform/PerformanceCounter.h"
+#include "board/PerformanceCounter.h"
 
 // The counter has been read: without one there is neither pacing nor meter.
 extern bool CounterAvailable;
@@ -17,7 +17,7 @@ extern float PaceBudget;
 
 // Program start: pacing by this counter (none: the board runs as fast as it can, the
 // meter stays blank); the meter and the pacing both start with their next slice.
-void SpeedthrottleInit(PerformanceCounter* counter = HostPerformanceCounter());
+void SpeedthrottleInit(PerformanceCounter* counter);
 // Board set-up: the meter's panel, which then reads "CPU:".
 void SetSpeedPanel(StatusPanel panel);
 // The last slice service, with the slice's instruction count: meter, then pacing.

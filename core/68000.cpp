@@ -66,7 +66,6 @@ void M68kTraceException() { EnterException(M68kGetSR(), kVecTrace); }
 void M68kIllegal() { M68kException(kVecIllegal); }
 void M68kLineA() { M68kException(kVecLineA); }
 void M68kLineF() { M68kException(kVecLineF); }
-void M68kUnbuilt() { M68kException(kVecIllegal); }
 
 // ---- Reset ---------------------------------------------------------------------------
 

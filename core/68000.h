@@ -75,8 +75,6 @@ void M68kTraceException();
 void M68kIllegal();
 void M68kLineA();
 void M68kLineF();
-// Slots of instruction families that are not in the table yet; acts as M68kIllegal.
-void M68kUnbuilt();
 
 // ---- Run loop ----------------------------------------------------------------------
 

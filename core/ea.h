@@ -60,12 +60,12 @@ template <Size S> M68K_INLINE uint32_t StepFor(unsigned reg) {
 // illegal-instruction exception has been taken and the handler must end without any
 // further effect.
 template <Size S, int M, unsigned Allowed7 = kData7>
-struct Ea {
+struct M68kEffectiveAddress {
   unsigned reg;
   uint32_t address = 0;  // memory modes; the immediate value for #imm
   bool immediate = false;
 
-  explicit Ea(unsigned r) : reg(r) {}
+  explicit M68kEffectiveAddress(unsigned r) : reg(r) {}
 
   M68K_INLINE bool Locate() {
     if constexpr (M == kDn || M == kAn) {
@@ -156,7 +156,7 @@ struct Ea {
 // abs.L, (d16,PC), (d8,PC,Xn). Returns false after raising the illegal instruction.
 template <int M> M68K_INLINE bool ControlAddress(unsigned reg, uint32_t& address) {
   static_assert(M == kInd || M == kDisp || M == kIndex || M == kMode7);
-  Ea<Size::L, M, kControl7> ea(reg);
+  M68kEffectiveAddress<Size::L, M, kControl7> ea(reg);
   if (!ea.Locate()) return false;
   address = ea.address;
   return true;

@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "board/Host.h"
-#include "board/Midi.h"
+#include "platform/HostServices.h"
 
 namespace {
 
@@ -26,16 +26,16 @@ std::vector<std::string> PortNames(Port& port) {
 class RtMidiSystem final : public MidiSystem {
  public:
   RtMidiSystem(std::unique_ptr<RtMidiIn> in, std::unique_ptr<RtMidiOut> out)
-      : in_(std::move(in)), out_(std::move(out)) {
+      : MidiInHandle(std::move(in)), MidiOutHandle(std::move(out)) {
     // Errors come back here instead of as exceptions or on standard error.
-    in_->setErrorCallback(Error, &error_);
-    out_->setErrorCallback(Error, &error_);
+    MidiInHandle->setErrorCallback(Error, &error_);
+    MidiOutHandle->setErrorCallback(Error, &error_);
     // Everything reaches the instrument: system exclusive, timing and active sensing.
-    in_->ignoreTypes(false, false, false);
+    MidiInHandle->ignoreTypes(false, false, false);
     // Set once, before any port opens, so that no message waits in a queue of RtMidi's.
-    in_->setCallback(Deliver, this);
-    inputs_ = PortNames(*in_);
-    outputs_ = PortNames(*out_);
+    MidiInHandle->setCallback(Deliver, this);
+    inputs_ = PortNames(*MidiInHandle);
+    outputs_ = PortNames(*MidiOutHandle);
   }
 
   ~RtMidiSystem() override {
@@ -47,7 +47,7 @@ class RtMidiSystem final : public MidiSystem {
   std::vector<std::string> OutputNames() override { return outputs_; }
 
   std::string OpenInput(int32_t index) override {
-    return Open(*in_, inputs_, index, "Tarvelion MIDI in");
+    return Open(*MidiInHandle, inputs_, index, "Tarvelion MIDI in");
   }
 
   std::string StartInput(MidiReceiver receive) override {
@@ -56,15 +56,15 @@ class RtMidiSystem final : public MidiSystem {
   }
 
   void CloseInput() override {
-    in_->closePort();  // returns once the receiving thread has stopped
+    MidiInHandle->closePort();  // returns once the receiving thread has stopped
     receive_ = nullptr;
   }
 
   std::string OpenOutput(int32_t index) override {
-    return Open(*out_, outputs_, index, "Tarvelion MIDI out");
+    return Open(*MidiOutHandle, outputs_, index, "Tarvelion MIDI out");
   }
 
-  void CloseOutput() override { out_->closePort(); }
+  void CloseOutput() override { MidiOutHandle->closePort(); }
 
  private:
   static void Error(RtMidiError::Type, const std::string& text, void* error) {
@@ -98,8 +98,8 @@ class RtMidiSystem final : public MidiSystem {
     return "The MIDI port \"" + name + "\" is no longer present.";
   }
 
-  std::unique_ptr<RtMidiIn> in_;
-  std::unique_ptr<RtMidiOut> out_;
+  std::unique_ptr<RtMidiIn> MidiInHandle;
+  std::unique_ptr<RtMidiOut> MidiOutHandle;
   std::vector<std::string> inputs_, outputs_;
   std::string error_;
   std::atomic<MidiReceiver> receive_{nullptr};

@@ -2,13 +2,13 @@
 // SoundConsume in blocks of 256 frames (5.8 ms, well inside the 40 ms ring).
 #include <SDL.h>
 
-#include "board/Sound.h"
+#include "platform/HostServices.h"
 
 namespace {
 
-class SdlSoundDevice final : public SoundDevice {
+class SdlSoundOutput final : public SoundOutput {
  public:
-  ~SdlSoundDevice() override {
+  ~SdlSoundOutput() override {
     if (device_ != 0) SDL_CloseAudioDevice(device_);  // waits for the audio thread
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
   }
@@ -36,10 +36,10 @@ class SdlSoundDevice final : public SoundDevice {
 
 }  // namespace
 
-std::unique_ptr<SoundDevice> HostSoundDevice() {
+std::unique_ptr<SoundOutput> HostSoundDevice() {
   // SDL would otherwise take over Ctrl+C and the terminate signal for an event queue that
   // nobody reads, and the program could no longer be stopped by them.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
-  return std::make_unique<SdlSoundDevice>();
+  return std::make_unique<SdlSoundOutput>();
 }

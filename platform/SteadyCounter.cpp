@@ -2,7 +2,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/PerformanceCounter.h"
+#include "platform/HostServices.h"
 
 namespace {
 

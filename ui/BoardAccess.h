@@ -8,7 +8,7 @@
 #include <functional>
 #include <mutex>
 
-#include "platform/UiThread.h"
+#include "board/UiThread.h"
 
 // The emulation thread's calls run on the Qt thread that owns this object, wherever that
 // thread dispatches events (modal loops included) and while StopEmulation waits.

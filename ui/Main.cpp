@@ -20,7 +20,7 @@
 #include "board/Nvr.h"
 #include "board/Settings.h"
 #include "board/Uart.h"
-#include "platform/UiThread.h"
+#include "board/UiThread.h"
 #include "ui/About.h"
 #include "ui/BitmapView.h"
 #include "ui/BoardAccess.h"

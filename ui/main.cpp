@@ -11,6 +11,7 @@
 #include "board/Emulator.h"
 #include "board/Host.h"
 #include "board/Midi.h"
+#include "platform/HostServices.h"
 #include "ui/BoardAccess.h"
 #include "ui/Forms.h"
 
@@ -45,8 +46,8 @@ int main(int argc, char** argv) {
   QtUiThread uiThread;
   QtUiThread::Install(&uiThread);
   QuitOnSignals(&app);
-  BoardInit();
-  MidiInit();
+  BoardInit(HostSoundDevice(), HostPerformanceCounter());
+  MidiInit(HostMidiSystem());
   try {
     CreateForms();
     MainForm->show();

@@ -25,14 +25,14 @@ template <Arith K, Size S, class Dest> inline void AddSubInto(const Dest& dst, u
 
 // ADD/SUB <ea>,Dn.
 template <Arith K, Size S, int M, unsigned Dn> inline void OpAddSubToDn() {
-  Ea<S, M> src(EaReg());
+  M68kEffectiveAddress<S, M> src(EaReg());
   if (!src.Locate()) return;
-  AddSubInto<K, S>(Ea<S, kDn>(Dn), src.Read());
+  AddSubInto<K, S>(M68kEffectiveAddress<S, kDn>(Dn), src.Read());
 }
 
 // ADD/SUB Dn,<ea> with a memory destination.
 template <Arith K, Size S, int M, unsigned Dn> inline void OpAddSubToEa() {
-  Ea<S, M, kAlterable7> dst(EaReg());
+  M68kEffectiveAddress<S, M, kAlterable7> dst(EaReg());
   if (!dst.Locate()) return;
   AddSubInto<K, S>(dst, M68kRegs[Dn] & kMask<S>);
 }
@@ -43,7 +43,7 @@ template <Arith K, Size S, int M, unsigned Dn> inline void OpAddSubToEa() {
 template <Arith K, Size S, int M> inline void OpAddSubImmediate() {
   uint32_t afterOpcode = M68kPC;
   uint32_t src = FetchImmediate<S>();
-  Ea<S, M, kAlterable7> dst(EaReg());
+  M68kEffectiveAddress<S, M, kAlterable7> dst(EaReg());
   if constexpr (M == kMode7) {
     if (!Mode7Allows<kAlterable7>(dst.reg)) M68kPC = afterOpcode;
   }
@@ -58,7 +58,7 @@ template <Arith K, Size S, int M, unsigned Q> inline void OpAddSubQuick() {
     uint32_t& an = M68kAddrRegs[EaReg()];
     an = AddOrSub<K>(an, Q);
   } else {
-    Ea<S, M, kAlterable7> dst(EaReg());
+    M68kEffectiveAddress<S, M, kAlterable7> dst(EaReg());
     if (!dst.Locate()) return;
     AddSubInto<K, S>(dst, Q);
   }
@@ -67,7 +67,7 @@ template <Arith K, Size S, int M, unsigned Q> inline void OpAddSubQuick() {
 // ADDA/SUBA <ea>,An: a word source is sign-extended, the whole register changes, no flag.
 // An is taken after the source, so (An)+ and -(An) on An itself count.
 template <Arith K, Size S, int M, unsigned An> inline void OpAddSubAddress() {
-  Ea<S, M> src(EaReg());
+  M68kEffectiveAddress<S, M> src(EaReg());
   if (!src.Locate()) return;
   uint32_t v = SignExtend<S>(src.Read());
   M68kAddrRegs[An] = AddOrSub<K>(M68kAddrRegs[An], v);
@@ -86,10 +86,10 @@ template <Arith K, Size S, class Dest> inline void AddSubExtendInto(const Dest& 
 // consecutive.
 template <Arith K, Size S, int M, unsigned Rx> inline void OpAddSubExtend() {
   static_assert(M == kDn || M == kPreDec);
-  Ea<S, M> src(EaReg());
+  M68kEffectiveAddress<S, M> src(EaReg());
   src.Locate();
   uint32_t s = src.Read();
-  Ea<S, M> dst(Rx);
+  M68kEffectiveAddress<S, M> dst(Rx);
   dst.Locate();
   AddSubExtendInto<K, S>(dst, s);
 }

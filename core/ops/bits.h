@@ -33,7 +33,7 @@ template <BitOp B, int M> inline void BitOnDestination(unsigned y, uint32_t bitN
     uint32_t result = TestAndApply<B>(M68kRegs[y], 1u << (bitNumber & 31));
     if constexpr (B != BitOp::Test) M68kRegs[y] = result;
   } else {
-    Ea<Size::B, M, kBitDestination7> destination(y);
+    M68kEffectiveAddress<Size::B, M, kBitDestination7> destination(y);
     if (!destination.Locate()) return;
     uint32_t result = TestAndApply<B>(destination.Read(), 1u << (bitNumber & 7));
     if constexpr (B != BitOp::Test) destination.Write(result);

@@ -10,7 +10,7 @@ namespace m68k {
 // the address after the instruction and its extension words.
 template <int M, unsigned Dn> inline void OpChk() {
   const int16_t value = int16_t(M68kRegs[Dn]);
-  Ea<Size::W, M, kData7> ea(EaReg());
+  M68kEffectiveAddress<Size::W, M, kData7> ea(EaReg());
   if (!ea.Locate()) return;
   const int16_t bound = int16_t(ea.Read());
   M68kSR = uint16_t(value < 0 ? M68kSR | kSrN : M68kSR & ~kSrN);

@@ -9,7 +9,7 @@ namespace m68k {
 // CMP <ea>,Dn: Dn at the size against the source.
 template <Size S, int M, unsigned Dn>
 inline void OpCmp() {
-  Ea<S, M> source(EaReg());
+  M68kEffectiveAddress<S, M> source(EaReg());
   if (!source.Locate()) return;
   M68kFlagsCompare<S>(source.Read(), M68kRegs[Dn]);
 }
@@ -18,7 +18,7 @@ inline void OpCmp() {
 // read after the source's own step, so CMPA.L (A0)+,A0 sees the stepped A0.
 template <Size S, int M, unsigned An>
 inline void OpCmpa() {
-  Ea<S, M> source(EaReg());
+  M68kEffectiveAddress<S, M> source(EaReg());
   if (!source.Locate()) return;
   uint32_t value = SignExtend<S>(source.Read());
   M68kFlagsCompare<Size::L>(value, M68kAddrRegs[An]);
@@ -28,10 +28,10 @@ inline void OpCmpa() {
 // Ax = Ay the destination is the element after the source.
 template <Size S, unsigned Ax>
 inline void OpCmpm() {
-  Ea<S, kPostInc> source(EaReg());
+  M68kEffectiveAddress<S, kPostInc> source(EaReg());
   source.Locate();
   uint32_t value = source.Read();
-  Ea<S, kPostInc> destination(Ax);
+  M68kEffectiveAddress<S, kPostInc> destination(Ax);
   destination.Locate();
   M68kFlagsCompare<S>(value, destination.Read());
 }
@@ -40,7 +40,7 @@ inline void OpCmpm() {
 // unaccepted mode-7 destination is refused before the immediate is fetched.
 template <Size S, int M>
 inline void OpCmpi() {
-  Ea<S, M, kAlterable7> destination(EaReg());
+  M68kEffectiveAddress<S, M, kAlterable7> destination(EaReg());
   if constexpr (M == kMode7) {
     if (!Mode7Accepts<kAlterable7>(destination.reg)) return;
   }

@@ -10,7 +10,7 @@ namespace m68k {
 // the write is its only access. A true condition hands all ones in every bit to the
 // write (a data register keeps its bits above the byte).
 template <unsigned Code, int M> inline void OpScc() {
-  Ea<Size::B, M, kAlterable7> ea(EaReg());
+  M68kEffectiveAddress<Size::B, M, kAlterable7> ea(EaReg());
   if (!ea.Locate()) return;
   ea.Write(M68kCondition<Code>() ? 0xFFFFFFFFu : 0u);
 }

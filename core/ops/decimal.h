@@ -37,10 +37,10 @@ inline int32_t DecimalDifference(uint32_t d, uint32_t s, int32_t x) {
 template <Arith K, int M, unsigned Rx>
 inline void OpBcd() {
   static_assert(M == kDn || M == kPreDec);
-  Ea<Size::B, M> source(EaReg());
+  M68kEffectiveAddress<Size::B, M> source(EaReg());
   source.Locate();
   uint32_t s = source.Read();
-  Ea<Size::B, M> destination(Rx);
+  M68kEffectiveAddress<Size::B, M> destination(Rx);
   destination.Locate();
   uint32_t d = destination.Read();
   int32_t r = K == Arith::Add ? DecimalSum(s, d, DecimalCarryIn()) : DecimalDifference(d, s, DecimalCarryIn());
@@ -56,7 +56,7 @@ inline void OpBcd() {
 // V is kept.
 template <int M>
 inline void OpNbcd() {
-  Ea<Size::B, M, kAlterable7> operand(EaReg());
+  M68kEffectiveAddress<Size::B, M, kAlterable7> operand(EaReg());
   if (!operand.Locate()) return;
   int32_t r = DecimalDifference(0, operand.Read(), DecimalCarryIn());
   uint16_t flags = r != 0 ? kSrX | kSrN | kSrC : kSrZ;

@@ -19,7 +19,7 @@ template <Logic L> constexpr uint32_t Combine(uint32_t a, uint32_t b) {
 
 // Dn := Dn op <ea>. An address register is never a source (its slots are illegal).
 template <Logic L, Size S, int M, unsigned Dn> inline void OpLogicToRegister() {
-  Ea<S, M, kData7> source(EaReg());
+  M68kEffectiveAddress<S, M, kData7> source(EaReg());
   if (!source.Locate()) return;
   uint32_t result = Combine<L>(M68kRegs[Dn], source.Read()) & kMask<S>;
   M68kFlagsLogical<S>(result);
@@ -28,7 +28,8 @@ template <Logic L, Size S, int M, unsigned Dn> inline void OpLogicToRegister() {
 
 // The destination of a read-modify-write with a known second operand: addressed once,
 // read once, flags set, written once at the same address.
-template <Logic L, Size S, int M> inline void CombineInto(Ea<S, M, kAlterable7>& destination, uint32_t operand) {
+template <Logic L, Size S, int M>
+inline void CombineInto(M68kEffectiveAddress<S, M, kAlterable7>& destination, uint32_t operand) {
   uint32_t result = Combine<L>(destination.Read(), operand) & kMask<S>;
   M68kFlagsLogical<S>(result);
   destination.Write(result);
@@ -36,7 +37,7 @@ template <Logic L, Size S, int M> inline void CombineInto(Ea<S, M, kAlterable7>&
 
 // <ea> := <ea> op Dn; for EOR also Dy := Dy op Dn.
 template <Logic L, Size S, int M, unsigned Dn> inline void OpLogicToEa() {
-  Ea<S, M, kAlterable7> destination(EaReg());
+  M68kEffectiveAddress<S, M, kAlterable7> destination(EaReg());
   if (!destination.Locate()) return;
   CombineInto<L, S, M>(destination, M68kRegs[Dn]);
 }
@@ -83,7 +84,7 @@ template <Logic L, Size S, int M> inline void OpLogicImmediate() {
   } else {
     immediate = FetchImmediate<S>();
   }
-  Ea<S, M, kAlterable7> destination(y);
+  M68kEffectiveAddress<S, M, kAlterable7> destination(y);
   if (!destination.Locate()) return;
   CombineInto<L, S, M>(destination, immediate);
 }

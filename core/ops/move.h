@@ -15,10 +15,10 @@ namespace m68k {
 // destination is never read.
 template <Size S, int SrcMode, int DstMode, unsigned DstReg>
 [[gnu::flatten]] inline void OpMove() {
-  Ea<S, SrcMode> src(EaReg());
+  M68kEffectiveAddress<S, SrcMode> src(EaReg());
   if (!src.Locate()) return;
   uint32_t value = src.Read();
-  Ea<S, DstMode, kAlterable7> dst(DstReg);
+  M68kEffectiveAddress<S, DstMode, kAlterable7> dst(DstReg);
   dst.Locate();  // a fixed destination register is always accepted
   M68kFlagsLogical<S>(value);
   dst.Write(value);
@@ -28,7 +28,7 @@ template <Size S, int SrcMode, int DstMode, unsigned DstReg>
 // The write follows the source's step, so MOVEA.L (An)+,An keeps the loaded value.
 template <Size S, int SrcMode, unsigned DstReg>
 [[gnu::flatten]] inline void OpMoveA() {
-  Ea<S, SrcMode> src(EaReg());
+  M68kEffectiveAddress<S, SrcMode> src(EaReg());
   if (!src.Locate()) return;
   M68kAddrRegs[DstReg] = SignExtend<S>(src.Read());
 }

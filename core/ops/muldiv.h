@@ -21,7 +21,7 @@ inline int64_t Widen16(uint32_t word) {
 // The product always fits: no overflow case exists.
 template <Signedness K, int M, unsigned Dn>
 inline void OpMul() {
-  Ea<Size::W, M> source(EaReg());
+  M68kEffectiveAddress<Size::W, M> source(EaReg());
   if (!source.Locate()) return;
   uint32_t product = uint32_t(Widen16<K>(source.Read()) * Widen16<K>(M68kRegs[Dn]));
   M68kFlagsLogical<Size::L>(product);
@@ -33,7 +33,7 @@ inline void OpMul() {
 // quotient beyond 16 bits sets V, clears C and leaves Dn, N and Z alone.
 template <Signedness K, int M, unsigned Dn>
 inline void OpDiv() {
-  Ea<Size::W, M> source(EaReg());
+  M68kEffectiveAddress<Size::W, M> source(EaReg());
   if (!source.Locate()) return;
   uint32_t divisorWord = source.Read();
   if (divisorWord == 0) {

@@ -88,7 +88,7 @@ template <ShiftKind K, bool Left, Size S, unsigned Dc> inline void OpShiftByRegi
 
 // A memory word by one place: read once, flags set, written once at the same address.
 template <ShiftKind K, bool Left, int M> inline void OpShiftMemory() {
-  Ea<Size::W, M, kAlterable7> operand(EaReg());
+  M68kEffectiveAddress<Size::W, M, kAlterable7> operand(EaReg());
   if (!operand.Locate()) return;
   operand.Write(Shifted<K, Left, Size::W>(operand.Read(), 1));
 }

@@ -11,7 +11,7 @@ namespace m68k {
 
 // A data-alterable operand: mode 7 accepts abs.W and abs.L only.
 template <Size S, int M>
-using AlterableEa = Ea<S, M, kAlterable7>;
+using AlterableEa = M68kEffectiveAddress<S, M, kAlterable7>;
 
 // Reads the operand, lets `op` compute the result and set the flags, writes the result.
 template <Size S, int M, typename Op>

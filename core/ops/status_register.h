@@ -9,7 +9,7 @@ namespace m68k {
 // MOVE from SR: not privileged; the destination is written without being read.
 template <int M>
 [[gnu::flatten]] inline void OpMoveFromSr() {
-  Ea<Size::W, M, kAlterable7> ea(EaReg());
+  M68kEffectiveAddress<Size::W, M, kAlterable7> ea(EaReg());
   if (!ea.Locate()) return;
   ea.Write(M68kGetSR());
 }
@@ -17,7 +17,7 @@ template <int M>
 // MOVE to CCR: the low byte of the source word, all eight bits of it.
 template <int M>
 [[gnu::flatten]] inline void OpMoveToCcr() {
-  Ea<Size::W, M> ea(EaReg());
+  M68kEffectiveAddress<Size::W, M> ea(EaReg());
   if (!ea.Locate()) return;
   M68kSetCCR(ea.Read() & 0xFF);
 }
@@ -27,7 +27,7 @@ template <int M>
 template <int M>
 [[gnu::flatten]] inline void OpMoveToSr() {
   if (!Privileged()) return;
-  Ea<Size::W, M> ea(EaReg());
+  M68kEffectiveAddress<Size::W, M> ea(EaReg());
   if (!ea.Locate()) return;
   M68kSetSR(ea.Read());
   M68kLeaveRun();

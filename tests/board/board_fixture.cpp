@@ -38,7 +38,7 @@ std::vector<uint8_t> Pattern(size_t n, uint32_t seed) {
   return bytes;
 }
 
-void BoardTest::BuildBoard(const std::vector<uint8_t>& rom, std::unique_ptr<SoundDevice> sound) {
+void BoardTest::BuildBoard(const std::vector<uint8_t>& rom, std::unique_ptr<SoundOutput> sound) {
   window.messages.clear();
   window.quitRequests = 0;
   BoardRestoreStartValues();

@@ -72,7 +72,7 @@ class FakeWindow final : public HostWindow {
 class BoardTest : public ::testing::Test {
  protected:
   void SetUp() override { BuildBoard({}); }
-  void BuildBoard(const std::vector<uint8_t>& rom, std::unique_ptr<SoundDevice> sound = nullptr);
+  void BuildBoard(const std::vector<uint8_t>& rom, std::unique_ptr<SoundOutput> sound = nullptr);
 
   TempDir dir;
   FakeWindow window;

@@ -16,8 +16,8 @@
 #include "board/Ram.h"
 #include "board/Timer.h"
 #include "board/Uart.h"
+#include "board/UiThread.h"
 #include "core/68000.h"
-#include "platform/UiThread.h"
 #include "tests/board/board_fixture.h"
 #include "tests/board/fake_counter.h"
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/PerformanceCounter.h"
+#include "board/PerformanceCounter.h"
 
 namespace kqtest {
 

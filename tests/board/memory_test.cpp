@@ -130,12 +130,17 @@ TEST_F(PatchMemoryTest, ExitWritesTheFileEvenWhenItWasUnusable) {
   WriteFile(dir.File("Tarvelion.nvr"), Pattern(0x4001, 3));
   NvrInit();
   NvrWriteLong(0x18000, 0x12345678);
-  BoardShutdown();
+  EXPECT_TRUE(BoardShutdown());
   auto saved = ReadFile(dir.File("Tarvelion.nvr"));
   ASSERT_EQ(saved.size(), 0x4000u);
   EXPECT_EQ((std::vector<uint8_t>(saved.begin(), saved.begin() + 4)),
             (std::vector<uint8_t>{0x12, 0x34, 0x56, 0x78}));
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Tarvelion.nvr"}));
+
+  // The way out learns of a failed save.
+  NvrInit();
+  kqtest::FileSizeLimit full(1000);
+  EXPECT_FALSE(BoardShutdown());
 }
 
 TEST_F(PatchMemoryTest, RestoringAnUnusableFactoryStateChangesNothing) {

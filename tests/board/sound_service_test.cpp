@@ -8,7 +8,7 @@
 
 namespace {
 
-struct RecordingOutput : SoundDevice {
+struct RecordingOutput : SoundOutput {
   int* opened;
   int* played;
   RecordingOutput(int* opened_count, int* played_count)

@@ -29,28 +29,28 @@ class Addressing : public ::testing::Test {
 
 TEST_F(Addressing, A7MovesByTwoWithBytesAndTheByteIsTheOddOne) {
   M68kRegs[15] = 0x1000;
-  Ea<Size::B, kPostInc> pop(7);
+  M68kEffectiveAddress<Size::B, kPostInc> pop(7);
   ASSERT_TRUE(pop.Locate());
   EXPECT_EQ(pop.address, 0x1001u);
   EXPECT_EQ(M68kRegs[15], 0x1002u);
 
   M68kRegs[15] = 0x1000;
-  Ea<Size::B, kPreDec> push(7);
+  M68kEffectiveAddress<Size::B, kPreDec> push(7);
   ASSERT_TRUE(push.Locate());
   EXPECT_EQ(push.address, 0x0FFFu);
   EXPECT_EQ(M68kRegs[15], 0x0FFEu);
 
   M68kRegs[11] = 0x1000;  // A3 moves by one
-  Ea<Size::B, kPostInc> a3(3);
+  M68kEffectiveAddress<Size::B, kPostInc> a3(3);
   ASSERT_TRUE(a3.Locate());
   EXPECT_EQ(a3.address, 0x1000u);
   EXPECT_EQ(M68kRegs[11], 0x1001u);
 
   M68kRegs[15] = 0x1000;
-  Ea<Size::W, kPreDec> word(7);
+  M68kEffectiveAddress<Size::W, kPreDec> word(7);
   ASSERT_TRUE(word.Locate());
   EXPECT_EQ(word.address, 0x0FFEu);
-  Ea<Size::L, kPostInc> lng(7);
+  M68kEffectiveAddress<Size::L, kPostInc> lng(7);
   ASSERT_TRUE(lng.Locate());
   EXPECT_EQ(M68kRegs[15], 0x1002u);
 }
@@ -58,7 +58,7 @@ TEST_F(Addressing, A7MovesByTwoWithBytesAndTheByteIsTheOddOne) {
 TEST_F(Addressing, RegistersKeepTheirFullValueAndAccessesWrap) {
   M68kRegs[8] = 0x00020010;
   Poke8(0x0010, 0x5A);
-  Ea<Size::B, kPostInc> ea(0);
+  M68kEffectiveAddress<Size::B, kPostInc> ea(0);
   auto log = Log([&] {
     ASSERT_TRUE(ea.Locate());
     EXPECT_EQ(ea.Read(), 0x5Au);
@@ -72,19 +72,19 @@ TEST_F(Addressing, BriefIndexUsesAnyRegisterWordOrLong) {
   M68kRegs[8] = 0x2000;
   M68kRegs[1] = 0x0001FFFF;
   PokeWords(0x1002, {0x1000 | 0x04});  // D1.W, displacement 4
-  Ea<Size::W, kIndex> word(0);
+  M68kEffectiveAddress<Size::W, kIndex> word(0);
   ASSERT_TRUE(word.Locate());
   EXPECT_EQ(word.address, 0x2000u - 1 + 4);
   EXPECT_EQ(M68kPC, 0x1004u);
 
   PokeWords(0x1004, {0x1800 | 0x700 | 0xFC});  // D1.L, bits 10-8 set, displacement -4
-  Ea<Size::W, kIndex> lng(0);
+  M68kEffectiveAddress<Size::W, kIndex> lng(0);
   ASSERT_TRUE(lng.Locate());
   EXPECT_EQ(lng.address, 0x2000u + 0x0001FFFF - 4);
 
   M68kRegs[15] = 0x100;
   PokeWords(0x1006, {0xF000});  // index 15 is A7
-  Ea<Size::W, kIndex> a7(0);
+  M68kEffectiveAddress<Size::W, kIndex> a7(0);
   ASSERT_TRUE(a7.Locate());
   EXPECT_EQ(a7.address, 0x2100u);
 }
@@ -92,7 +92,7 @@ TEST_F(Addressing, BriefIndexUsesAnyRegisterWordOrLong) {
 TEST_F(Addressing, AbsoluteShortIsSignExtended) {
   PokeWords(0x1002, {0x8000});
   Poke16(0x18000, 0xBEEF);
-  Ea<Size::W, kMode7, kAlterable7> ea(0);
+  M68kEffectiveAddress<Size::W, kMode7, kAlterable7> ea(0);
   ASSERT_TRUE(ea.Locate());
   EXPECT_EQ(ea.address, 0xFFFF8000u);
   EXPECT_EQ(ea.Read(), 0xBEEFu);
@@ -100,14 +100,14 @@ TEST_F(Addressing, AbsoluteShortIsSignExtended) {
 
 TEST_F(Addressing, AbsoluteLongAndLongImmediateAreOneLongRead) {
   PokeWords(0x1002, {0x0001, 0x2344});
-  Ea<Size::W, kMode7> abs(1);
+  M68kEffectiveAddress<Size::W, kMode7> abs(1);
   auto log = Log([&] { ASSERT_TRUE(abs.Locate()); });
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0], (Access{'r', 4, 0x1002, 0x12344}));
   EXPECT_EQ(M68kPC, 0x1006u);
 
   PokeWords(0x1006, {0xCAFE, 0xF00D});
-  Ea<Size::L, kMode7> imm(4);
+  M68kEffectiveAddress<Size::L, kMode7> imm(4);
   log = Log([&] { ASSERT_TRUE(imm.Locate()); });
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(imm.Read(), 0xCAFEF00Du);
@@ -116,7 +116,7 @@ TEST_F(Addressing, AbsoluteLongAndLongImmediateAreOneLongRead) {
 
 TEST_F(Addressing, ByteImmediateIsTheLowByteOfItsWord) {
   PokeWords(0x1002, {0x12AB});
-  Ea<Size::B, kMode7> imm(4);
+  M68kEffectiveAddress<Size::B, kMode7> imm(4);
   auto log = Log([&] { ASSERT_TRUE(imm.Locate()); });
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0], (Access{'r', 1, 0x1003, 0xAB}));
@@ -126,14 +126,14 @@ TEST_F(Addressing, ByteImmediateIsTheLowByteOfItsWord) {
 
 TEST_F(Addressing, PcRelativeBaseIsTheExtensionWordsAddress) {
   PokeWords(0x1002, {0x0010});
-  Ea<Size::W, kMode7> disp(2);
+  M68kEffectiveAddress<Size::W, kMode7> disp(2);
   ASSERT_TRUE(disp.Locate());
   EXPECT_EQ(disp.address, 0x1012u);
 
   M68kPC = 0x2000;
   M68kRegs[2] = 0x10;
   PokeWords(0x2000, {0x2000 | 0xFE});  // D2.W, displacement -2
-  Ea<Size::W, kMode7> index(3);
+  M68kEffectiveAddress<Size::W, kMode7> index(3);
   ASSERT_TRUE(index.Locate());
   EXPECT_EQ(index.address, 0x2000u + 0x10 - 2);
 }
@@ -145,7 +145,7 @@ TEST_F(Addressing, RejectedMode7FieldTakesOnlyTheIllegalInstruction) {
     M68kSR = 0x2715;
     uint32_t regs[16];
     std::copy(std::begin(M68kRegs), std::end(M68kRegs), regs);
-    Ea<Size::W, kMode7, kAlterable7> ea(reg);
+    M68kEffectiveAddress<Size::W, kMode7, kAlterable7> ea(reg);
     auto log = Log([&] { EXPECT_FALSE(ea.Locate()); });
     EXPECT_EQ(M68kPC, VectorHandler(kVecIllegal)) << reg;
     EXPECT_EQ(Peek32(0x8000 - 4), 0x1000u) << reg;
@@ -159,7 +159,7 @@ TEST_F(Addressing, RejectedMode7FieldTakesOnlyTheIllegalInstruction) {
 TEST_F(Addressing, ReadModifyWriteIsAddressedOnce) {
   M68kRegs[9] = 0x3000;
   Poke16(0x2FFE, 0x1234);
-  Ea<Size::W, kPreDec> ea(1);
+  M68kEffectiveAddress<Size::W, kPreDec> ea(1);
   auto log = Log([&] {
     ASSERT_TRUE(ea.Locate());
     ea.Write(ea.Read() + 1);
@@ -172,13 +172,13 @@ TEST_F(Addressing, ReadModifyWriteIsAddressedOnce) {
 
 TEST_F(Addressing, DataRegisterWritesKeepTheUpperBits) {
   M68kRegs[3] = 0x12345678;
-  Ea<Size::B, kDn>(3).Write(0xAB);
+  M68kEffectiveAddress<Size::B, kDn>(3).Write(0xAB);
   EXPECT_EQ(M68kRegs[3], 0x123456ABu);
-  Ea<Size::W, kDn>(3).Write(0xCDEF);
+  M68kEffectiveAddress<Size::W, kDn>(3).Write(0xCDEF);
   EXPECT_EQ(M68kRegs[3], 0x1234CDEFu);
-  EXPECT_EQ((Ea<Size::W, kAn>(3).Read()), 0u);
+  EXPECT_EQ((M68kEffectiveAddress<Size::W, kAn>(3).Read()), 0u);
   M68kRegs[11] = 0x89ABCDEF;
-  EXPECT_EQ((Ea<Size::W, kAn>(3).Read()), 0xCDEFu);
+  EXPECT_EQ((M68kEffectiveAddress<Size::W, kAn>(3).Read()), 0xCDEFu);
 }
 
 // ---- The bus ------------------------------------------------------------------------

@@ -38,7 +38,7 @@ void RandomProcessor(std::mt19937& rng) {
 uint32_t ExceptionVector(M68kHandler handler) {
   if (handler == M68kLineA) return kVecLineA;
   if (handler == M68kLineF) return kVecLineF;
-  if (handler == M68kIllegal || handler == M68kUnbuilt) return kVecIllegal;
+  if (handler == M68kIllegal) return kVecIllegal;
   return 0;
 }
 

@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "board/Midi.h"
-#include "platform/PerformanceCounter.h"
+#include "platform/HostServices.h"
 
 namespace {
 

@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "board/Sound.h"
+#include "platform/HostServices.h"
 
 namespace {
 
 // Stands in for the host's output: nothing plays unless the test consumes.
-struct FakeDevice : SoundDevice {
+struct FakeDevice : SoundOutput {
   bool opens = true;
   bool* played;
   explicit FakeDevice(bool* played_flag) : played(played_flag) {}
@@ -147,7 +148,7 @@ TEST_F(SoundStream, PlaysEveryRenderedFrameOnceInOrder) {
       played.push_back(samples[i]);
     }
   }
-  const size_t silence = kSoundBufferSize / kSoundFrameBytes;
+  const size_t silence = SoundBufferSize / kSoundFrameBytes;
   ASSERT_GT(played.size(), silence);
   for (size_t i = 0; i < silence; ++i) ASSERT_EQ(played[i], 0) << i;
   for (size_t i = silence; i < played.size(); ++i)

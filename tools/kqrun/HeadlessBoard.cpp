@@ -21,7 +21,7 @@ namespace kqrun {
 namespace {
 
 // An audio output that plays nothing by itself: the runner moves its play position.
-class PlayPositionOutput final : public SoundDevice {
+class PlayPositionOutput final : public SoundOutput {
  public:
   bool Open() override { return true; }
   void Play() override {}

@@ -1,5 +1,5 @@
 // The host's high-resolution clock as real-time pacing sees it: a counter, its frequency
-// and a sleep. Tests put a clock of their own in its place.
+// and a sleep. The program passes the host's clock in; tests pass a clock of their own.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,3 @@ class PerformanceCounter {
   // Sleeps this many milliseconds; 0 gives up the rest of the time slice.
   virtual void Sleep(int32_t milliseconds) = 0;
 };
-
-// The host's monotonic clock, one for the process.
-PerformanceCounter* HostPerformanceCounter();

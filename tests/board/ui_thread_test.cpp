@@ -1,4 +1,4 @@
-#include "platform/UiThread.h"
+#include "board/UiThread.h"
 
 #include <gtest/gtest.h>
 
