@@ -102,7 +102,9 @@ class TEmulatorThread {
     try {
       RunOnUiThread([this] { BoardSetup(romFile_); });
       while (!terminated_.load()) {
-        if (Paused.load()) {
+        // Without a ROM image the processor never runs: its vectors would be open bus,
+        // and its exception frames would walk down through the patch memory.
+        if (Paused.load() || !RomInstalled.load()) {
           std::this_thread::sleep_for(std::chrono::milliseconds(1));
           LastSliceCount = 0;
         } else {
@@ -155,8 +157,7 @@ void BoardSetup(const std::string& romFile) {
   SwitchesMap();
   OutputReset(SevenSegmentDisplay);
   WaveReset();
-  InstallRom(romFile);
-  CpuReset();
+  if (InstallRom(romFile)) CpuReset();
   Host().SetStatusText(StatusPanel::RunState, "Running");
   SetSpeedPanel(StatusPanel::Speed);
 }
@@ -172,7 +173,7 @@ void SliceService(int32_t count) {
   ThrottleSlice(count);  // last: its sleep follows all other work of the slice
 }
 
-bool BoardShutdown() { return NvrShutdown(); }
+bool BoardShutdown(std::error_code* error) { return NvrShutdown(error); }
 
 void StartEmulation(const std::string& romFile) {
   if (EmulatorThread) return;

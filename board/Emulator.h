@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <system_error>
 
 #include "board/Bitmap.h"
 #include "board/PerformanceCounter.h"
@@ -32,8 +33,9 @@ void BoardSetup(const std::string& romFile = kRomFileName);
 // After every slice, with the slice's instruction count (0 while paused): first the
 // operations waiting in RunBetweenSlices, then each device's service, the pacing last.
 void SliceService(int32_t count);
-// Program end: the patch memory is written back; false when that failed.
-bool BoardShutdown();
+// Program end: the patch memory is written back; false, with the system's reason in
+// error, when that failed.
+bool BoardShutdown(std::error_code* error = nullptr);
 
 // The emulation thread. StartEmulation starts it once (a second call does nothing): it
 // has the user-interface thread (board/UiThread.h) run BoardSetup with the ROM image,

@@ -21,7 +21,8 @@ class HostWindow {
   // Shows a modal box and returns the button the user chose.
   virtual MessageChoice ShowMessage(const std::string& text, const std::string& caption,
                                     MessageButtons buttons, MessageIcon icon) = 0;
-  // Ends the program once its message loop sees the request; the caller carries on.
+  // A fatal failure: ends the program, with exit status 1, once its message loop sees
+  // the request; the caller carries on.
   virtual void RequestQuit() = 0;
 };
 

@@ -33,13 +33,13 @@ std::string NvrDirectory() { return directoryOverride.empty() ? ProgramDirectory
 
 bool LoadNvrFile(const std::string& name) { return LoadImageFile(name, NvrImage); }
 
-bool SaveNvrFile(const std::string& name) { return ReplaceFile(name, NvrImage); }
+bool SaveNvrFile(const std::string& name, std::error_code* error) { return ReplaceFile(name, NvrImage, error); }
 
 bool LoadFactoryNvr() { return LoadNvrFile(NvrDirectory() + kFactoryNvrFileName); }
 
 namespace {
 
-bool saved = false;  // what the last destructor's save came to
+std::error_code saveError;  // what the last destructor's save came to
 
 // The one TNVR, from NvrInit to NvrShutdown. A process that ends without NvrShutdown
 // (tests, the headless runner) writes nothing.
@@ -53,12 +53,16 @@ struct NvrOwner {
 }  // namespace
 
 TNVR::TNVR() {
+  std::error_code failure;
+  // A directory that cannot be locked for another reason (it is missing, say) is saved
+  // to all the same; the save then reports what is wrong with it.
+  inUseElsewhere_ = !lock_.Acquire(NvrDirectory(), &failure) && failure == FileError::Locked;
   std::memset(NvrImage, 0, sizeof NvrImage);
   if (!LoadNvrFile(NvrDirectory() + kNvrFileName)) LoadFactoryNvr();
 }
 
 TNVR::~TNVR() {
-  if (!discarded_) saved = SaveNvrFile(NvrDirectory() + kNvrFileName);
+  if (!discarded_ && !inUseElsewhere_) SaveNvrFile(NvrDirectory() + kNvrFileName, &saveError);
 }
 
 void NvrInit() {
@@ -66,8 +70,11 @@ void NvrInit() {
   owner.nvr.emplace();
 }
 
-bool NvrShutdown() {
-  saved = false;
+bool NvrInUseElsewhere() { return owner.nvr && owner.nvr->InUseElsewhere(); }
+
+bool NvrShutdown(std::error_code* error) {
+  saveError.clear();
   owner.nvr.reset();
-  return saved;
+  if (error) *error = saveError;
+  return !saveError;
 }

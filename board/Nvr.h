@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <string>
+#include <system_error>
 
+#include "board/Files.h"
 #include "board/Io.h"
 
 extern uint8_t NvrImage[kNvrSize];
@@ -29,14 +31,17 @@ std::string NvrDirectory();
 
 // A file of exactly 16384 bytes replaces the patch memory; any other leaves it as it was.
 bool LoadNvrFile(const std::string& name);
-// Replaces the file with the patch memory; on failure the old file stays as it was.
-bool SaveNvrFile(const std::string& name);
+// Replaces the file with the patch memory; on failure the old file stays as it was and
+// error, if given, holds the reason.
+bool SaveNvrFile(const std::string& name, std::error_code* error = nullptr);
 // The factory state, "Factory.nvr", into the patch memory.
 bool LoadFactoryNvr();
 
-// The patch memory's keeper for one run of the program. Its constructor loads the patch
-// memory: zeros, then "Tarvelion.nvr", else "Factory.nvr", failures passing silently.
-// Its destructor writes "Tarvelion.nvr", whether or not anything changed.
+// The patch memory's keeper for one run of the program. Its constructor takes the lock
+// on the patch-memory directory, so that two programs never both write one
+// "Tarvelion.nvr", and loads the patch memory: zeros, then "Tarvelion.nvr", else
+// "Factory.nvr", failures passing silently. Its destructor writes "Tarvelion.nvr",
+// whether or not anything changed, unless another program holds the directory.
 class TNVR {
  public:
   TNVR();
@@ -47,13 +52,21 @@ class TNVR {
   // The run ends without the program's end (a process that builds the board again, or
   // ends without the way out): the destructor writes nothing.
   void Discard() { discarded_ = true; }
+  // Another program holds the directory: this one reads the patch memory but never
+  // writes it.
+  bool InUseElsewhere() const { return inUseElsewhere_; }
 
  private:
+  FolderLock lock_;
+  bool inUseElsewhere_ = false;
   bool discarded_ = false;
 };
 
 // At start: builds the one TNVR. One left from an earlier start goes without writing.
 void NvrInit();
-// At exit: destroys it, which writes "Tarvelion.nvr". False when that failed, or when
-// there was nothing to write (no NvrInit since the last NvrShutdown).
-bool NvrShutdown();
+// True while another program holds the patch-memory directory: this one will not save.
+bool NvrInUseElsewhere();
+// At exit: destroys the TNVR, which writes "Tarvelion.nvr". False, with the system's
+// reason in error, when that save failed; true when it succeeded or nothing was to be
+// written (another program holds the directory, or no NvrInit since the last shutdown).
+bool NvrShutdown(std::error_code* error = nullptr);

@@ -1,6 +1,7 @@
 // The 64 KB program ROM, filled from the firmware image "kq.bin".
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -16,5 +17,9 @@ void ClearRom();
 // Reads an image of exactly 65536 bytes into RomImage; any other file leaves it as it was.
 bool LoadRomImage(const std::string& name);
 // Loads the image and maps the ROM's read handlers (writes stay ignored); without an
-// image, reports it, asks the program to end and leaves the window on open bus.
-void InstallRom(const std::string& name);
+// image, reports it, asks the program to end, leaves the window on open bus and gives
+// false. A file that cannot be read, or is no regular file, counts as missing.
+bool InstallRom(const std::string& name);
+// An image is installed; cleared by ClearRom. Until then the processor is neither reset
+// nor run.
+extern std::atomic<bool> RomInstalled;

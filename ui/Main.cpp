@@ -243,8 +243,9 @@ MessageChoice TMainForm::ShowMessage(const std::string& text, const std::string&
   return choice;
 }
 
+// Only fatal start-up failures ask to end: the program's exit status says so.
 void TMainForm::RequestQuit() {
-  QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
 }
 
 void TMainForm::SetJoystick(uint8_t x, uint8_t y) { joystick_->SetJoystick(x, y); }

@@ -1,16 +1,18 @@
 // The program: the board's start-up, the windows, the event loop, and the way out in
 // order: the windows (the main window stops the emulation thread), the MIDI ports, and
-// last the patch memory written back while nothing runs any more.
+// last the patch memory written back while nothing runs any more; a failed save is said.
 #include <QApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdio>
 #include <exception>
 #include <unistd.h>
 
 #include "board/Emulator.h"
 #include "board/Host.h"
 #include "board/Midi.h"
+#include "board/Nvr.h"
 #include "platform/HostServices.h"
 #include "ui/BoardAccess.h"
 #include "ui/Forms.h"
@@ -38,8 +40,27 @@ void QuitOnSignals(QObject* owner) {
   std::signal(SIGTERM, OnSignal);
 }
 
+// Another Tarvelion started from the same folder holds the patch memory: this one runs
+// but leaves the file to it.
+void WarnNvrInUse() {
+  const std::string text = "The patch memory \"" + NvrDirectory() + kNvrFileName +
+                           "\" is in use by another Tarvelion.\nThis one runs, but will not save it.";
+  std::fprintf(stderr, "%s: %s\n", kApplicationTitle, text.c_str());
+  QMessageBox::warning(nullptr, kApplicationTitle, QString::fromStdString(text));
+}
+
+// The session's patches are lost: the user must know, with the system's reason.
+void ReportFailedSave(const std::error_code& failure) {
+  const std::string text = "The patch memory could not be saved to \"" + NvrDirectory() + kNvrFileName +
+                           "\": " + failure.message();
+  std::fprintf(stderr, "%s: %s\n", kApplicationTitle, text.c_str());
+  QMessageBox::critical(nullptr, kApplicationTitle, QString::fromStdString(text));
+}
+
 }  // namespace
 
+// Exit status 1 after a fatal start-up failure (no ROM image, no emulation thread), an
+// exception that escaped the windows, or a patch memory that could not be saved.
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(kApplicationTitle);
@@ -48,16 +69,23 @@ int main(int argc, char** argv) {
   QuitOnSignals(&app);
   BoardInit(HostSoundDevice(), HostPerformanceCounter());
   MidiInit(HostMidiSystem());
+  int status = 0;
   try {
+    if (NvrInUseElsewhere()) WarnNvrInUse();
     CreateForms();
     MainForm->show();
-    app.exec();
+    status = app.exec();
   } catch (const std::exception& failure) {
     QMessageBox::critical(nullptr, kApplicationTitle, failure.what());
+    status = 1;
   }
   DestroyForms();
   MidiShutdown();
-  BoardShutdown();
+  std::error_code saveFailure;
+  if (!BoardShutdown(&saveFailure)) {
+    ReportFailedSave(saveFailure);
+    status = 1;
+  }
   QtUiThread::Install(nullptr);
-  return 0;
+  return status;
 }

@@ -127,9 +127,10 @@ TEST_F(BoardTest, EveryPageOfTheBusAfterSetUp) {
 TEST_F(BoardTest, WithoutARomImageTheRomWindowStaysOpenBus) {
   ExpectBusIs(BoardMap(false));
   EXPECT_EQ(m68k::ReadLong(0), 0xFFFFFFFFu);
-  // The processor took its vectors from the open bus.
-  EXPECT_EQ(M68kPC, 0xFFFFFFFFu);
-  EXPECT_EQ(M68kRegs[15], 0xFFFFFFFFu);
+  // The processor was not reset from the open bus.
+  EXPECT_FALSE(RomInstalled);
+  EXPECT_EQ(M68kPC, 0u);
+  EXPECT_EQ(M68kRegs[15], 0u);
 }
 
 TEST_F(BoardTest, AMissingRomImageIsReportedAndEndsTheProgram) {

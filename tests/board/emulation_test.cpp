@@ -232,6 +232,25 @@ TEST_F(EmulationTest, AResetWhilePausedTakesEffectAtOnceAndRunsWhenReleased) {
   ASSERT_TRUE(ServeUntil([&] { return LastSliceCount != 0; }));
 }
 
+// Without a ROM image no instruction runs: the processor is not reset, the slices go on
+// with no instructions until the program ends, and the patch memory is written back as
+// it was read (an open-bus processor would stack its exception frames all through it).
+TEST_F(EmulationTest, WithoutARomImageNoInstructionRunsAndThePatchMemoryStaysAsRead) {
+  const std::vector<uint8_t> patches = kqtest::Pattern(0x4000, 7);
+  kqtest::WriteFile(dir.File("Tarvelion.nvr"), patches);
+  Build(nullptr);
+  StartEmulation(dir.File("none.bin"));
+  ASSERT_TRUE(ServeUntil([&] { return ui.calls > 50; }));
+  EXPECT_EQ(window.quitRequests, 1);
+  EXPECT_EQ(window.status[0], "Running");
+  EXPECT_EQ(LastSliceCount, 0);
+  EXPECT_EQ(M68kPC, 0u);
+  EXPECT_EQ(M68kRegs[15], 0u);
+  StopEmulation();
+  EXPECT_TRUE(BoardShutdown());
+  EXPECT_EQ(kqtest::ReadFile(dir.File("Tarvelion.nvr")), patches);
+}
+
 TEST_F(EmulationTest, AnExceptionInASliceServiceEndsTheThreadAndTheWindowsCarryOn) {
   StartAndServeSetUp();
   RunBetweenSlices([] { throw std::runtime_error("device failure"); });

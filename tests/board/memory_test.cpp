@@ -137,10 +137,31 @@ TEST_F(PatchMemoryTest, ExitWritesTheFileEvenWhenItWasUnusable) {
             (std::vector<uint8_t>{0x12, 0x34, 0x56, 0x78}));
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Tarvelion.nvr"}));
 
-  // The way out learns of a failed save.
+  // The way out learns of a failed save, and why.
   NvrInit();
   kqtest::FileSizeLimit full(1000);
-  EXPECT_FALSE(BoardShutdown());
+  std::error_code failure;
+  EXPECT_FALSE(BoardShutdown(&failure));
+  EXPECT_TRUE(failure);
+}
+
+// A second program started from the same folder reads the patch memory but never writes
+// it: the first one's save is the one that counts.
+TEST_F(PatchMemoryTest, ASecondProgramOnTheSameFolderDoesNotSave) {
+  const auto first = Pattern(0x4000, 6);
+  WriteFile(dir.File("Tarvelion.nvr"), first);
+  FolderLock firstProgram;
+  ASSERT_TRUE(firstProgram.Acquire(dir.Path()));
+  NvrInit();
+  EXPECT_TRUE(NvrInUseElsewhere());
+  EXPECT_EQ(Nvr(), first);
+  NvrWriteLong(0x18000, 0x12345678);
+  EXPECT_TRUE(BoardShutdown());
+  EXPECT_EQ(ReadFile(dir.File("Tarvelion.nvr")), first);
+
+  firstProgram.Release();
+  NvrInit();
+  EXPECT_FALSE(NvrInUseElsewhere());
 }
 
 TEST_F(PatchMemoryTest, RestoringAnUnusableFactoryStateChangesNothing) {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "board/Adc.h"
+#include "board/Files.h"
 #include "board/Panel.h"
 #include "tests/integration/firmware_run.h"
 
@@ -175,6 +176,12 @@ TEST_F(RunnerProgram, FilesThatCannotBeReadOrWrittenAreRefusedBeforeTheRun) {
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(kqtest::ReadFile(dir.File("nvr/Tarvelion.nvr")), patches) << row.args[1] << ": no run took place";
   }
+  FolderLock otherProgram;
+  ASSERT_TRUE(otherProgram.Acquire(dir.File("nvr")));
+  const Outcome held = RunProgram({Rom(), "--slices", "5", kept});
+  EXPECT_EQ(held.status, 1);
+  EXPECT_NE(held.err.find("in use by another Tarvelion"), std::string::npos) << held.err;
+  EXPECT_EQ(kqtest::ReadFile(dir.File("nvr/Tarvelion.nvr")), patches);
 }
 
 TEST_F(RunnerProgram, WritesTheAudioAndTheWorkRam) {

@@ -13,6 +13,7 @@
 #include "board/Nvr.h"
 #include "board/Output.h"
 #include "board/Panel.h"
+#include "board/Rom.h"
 #include "board/Settings.h"
 #include "board/Sound.h"
 
@@ -64,7 +65,12 @@ bool HeadlessBoard::Start(const std::string& romFile, const std::string& nvrDire
   BoardRestoreStartValues();
   SetNvrDirectory(nvrDirectory);
   BoardInit(std::make_unique<PlayPositionOutput>(), nullptr);  // unpaced
-  if (nvrDirectory.empty()) std::memset(NvrImage, 0, sizeof NvrImage);
+  if (nvrDirectory.empty()) {
+    std::memset(NvrImage, 0, sizeof NvrImage);
+  } else if (NvrInUseElsewhere()) {
+    error = "the patch memory in " + Quoted(nvrDirectory) + " is in use by another Tarvelion";
+    return false;
+  }
   // The front panel's controls at their start positions.
   AdcInputs[kAdcVolume] = uint32_t(TSettings::DefaultVolume) & 0xFF;
   AdcInputs[kAdcBalance] = uint32_t(TSettings::DefaultBalance) & 0xFF;
@@ -72,6 +78,10 @@ bool HeadlessBoard::Start(const std::string& romFile, const std::string& nvrDire
   AdcInputs[kAdcJoystickX] = uint32_t(TSettings::DefaultJoystickX) & 0xFF;
   AdcInputs[kAdcJoystickY] = uint32_t(TSettings::DefaultJoystickY) & 0xFF;
   BoardSetup(romFile);
+  if (!RomInstalled) {  // changed since it was checked
+    error = "ROM image " + Quoted(romFile) + " could not be installed";
+    return false;
+  }
   return true;
 }
 

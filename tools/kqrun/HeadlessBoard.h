@@ -33,9 +33,11 @@ class HeadlessBoard {
 
   // Builds the board from its program-start state with the analog inputs at the
   // built-in settings' values, installs the ROM and resets the processor. With a patch
-  // memory directory, "Tarvelion.nvr" (else "Factory.nvr") is loaded from there;
-  // without one the patch memory starts blank and is not kept. False, with the reason,
-  // when the ROM image is missing or not 65536 bytes; the board is not built then.
+  // memory directory, "Tarvelion.nvr" (else "Factory.nvr") is loaded from there and
+  // the directory is locked against other programs until the process ends; without one
+  // the patch memory starts blank and is not kept. False, with the reason, when the ROM
+  // image cannot be read or is not 65536 bytes (the board is not built then), or when
+  // another program holds the patch memory directory.
   bool Start(const std::string& romFile, const std::string& nvrDirectory, std::string& error);
 
   void RunSlice();
