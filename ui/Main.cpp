@@ -29,11 +29,11 @@
 #include "ui/FileDialogs.h"
 #include "ui/Forms.h"
 #include "ui/Joystick.h"
-#include "ui/KnobFrame.h"
-#include "ui/KqButtonFrame.h"
+#include "ui/Knobframe.h"
+#include "ui/Kqbuttonframe.h"
 #include "ui/MidiSelectForm.h"
 #include "ui/PanelStyle.h"
-#include "ui/SliderFrame.h"
+#include "ui/Sliderframe.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QFrame>
 #include <QLabel>
 
-#include "ui/KqButtonFrame.h"
+#include "ui/Kqbuttonframe.h"
 #include "ui/PanelStyle.h"
 
 using enum PanelButton;

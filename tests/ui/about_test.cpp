@@ -6,7 +6,7 @@
 
 #include "tests/ui/ui_test.h"
 #include "ui/About.h"
-#include "ui/UrlLabel.h"
+#include "ui/Urllbl.h"
 
 namespace kqui {
 namespace {

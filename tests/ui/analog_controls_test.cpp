@@ -6,8 +6,8 @@
 #include "board/Adc.h"
 #include "tests/ui/ui_test.h"
 #include "ui/Joystick.h"
-#include "ui/KnobFrame.h"
-#include "ui/SliderFrame.h"
+#include "ui/Knobframe.h"
+#include "ui/Sliderframe.h"
 
 namespace kqui {
 namespace {

@@ -25,9 +25,9 @@
 #include "ui/FileDialogs.h"
 #include "ui/Forms.h"
 #include "ui/Joystick.h"
-#include "ui/KqButtonFrame.h"
+#include "ui/Kqbuttonframe.h"
 #include "ui/MidiSelectForm.h"
-#include "ui/SliderFrame.h"
+#include "ui/Sliderframe.h"
 
 namespace kqui {
 namespace {

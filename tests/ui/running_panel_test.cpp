@@ -17,7 +17,7 @@
 #include "ui/DebugForms.h"
 #include "ui/FileDialogs.h"
 #include "ui/Forms.h"
-#include "ui/KqButtonFrame.h"
+#include "ui/Kqbuttonframe.h"
 
 namespace kqui {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/SliderFrame.h"
+#include "ui/Sliderframe.h"
 
 #include <QPainter>
 #include <algorithm>

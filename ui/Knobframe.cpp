@@ -1,4 +1,4 @@
-#include "ui/KnobFrame.h"
+#include "ui/Knobframe.h"
 
 #include <QPainter>
 #include <cmath>

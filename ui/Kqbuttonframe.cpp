@@ -1,4 +1,4 @@
-#include "ui/KqButtonFrame.h"
+#include "ui/Kqbuttonframe.h"
 
 #include <QMouseEvent>
 #include <QPainter>

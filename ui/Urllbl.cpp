@@ -1,4 +1,4 @@
-#include "ui/UrlLabel.h"
+#include "ui/Urllbl.h"
 
 #include <QDesktopServices>
 #include <QMouseEvent>
