@@ -175,7 +175,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(lcd.pixel(21, 11), 0xFF123456u);
     QCOMPARE(lcd.pixel(22, 10), 0xFF000000u | kLcdBackground);
 
-    const QImage digits = window->SevenSegDisplay()->grab().toImage();
+    const QImage digits = window->_7SegDisplay()->grab().toImage();
     QCOMPARE(digits.size(), QSize(70, 50));
     const Bitmap& glyphs = SevenSegmentGlyphs();
     int lit = 0;
@@ -188,13 +188,13 @@ class MainWindowTest : public QObject {
   }
 
   void LightsFollowTheBoardAfterEachRefresh() {
-    QCOMPARE(window->Button(PanelButton::Split)->Led(), kLedNone);
+    QCOMPARE(window->Button(PanelButton::Split)->LED(), kLedNone);
     LED(PanelButton::Split) = kLedOn;
     LED(PanelButton::Store) = kLedOff;
     window->RefreshPanel();
-    QCOMPARE(window->Button(PanelButton::Split)->Led(), kLedOn);
-    QCOMPARE(window->Button(PanelButton::Store)->Led(), kLedOff);
-    QCOMPARE(window->Button(PanelButton::Name)->Led(), kLedNone);
+    QCOMPARE(window->Button(PanelButton::Split)->LED(), kLedOn);
+    QCOMPARE(window->Button(PanelButton::Store)->LED(), kLedOff);
+    QCOMPARE(window->Button(PanelButton::Name)->LED(), kLedNone);
   }
 
   void PauseTogglesAndTheMenuShowsIt() {
