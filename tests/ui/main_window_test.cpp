@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include "board/Adc.h"
@@ -104,6 +105,25 @@ class MainWindowTest : public QObject {
     QCOMPARE(window->Client()->size(), QSize(792, 521));
     QCOMPARE(window->DataEntry()->pos(), QPoint(128, 310));
     QCOMPARE(window->CartridgeFrame1()->pos(), QPoint(576, 438));
+  }
+
+  // Each caption keeps the width of its place and wraps inside it, every word whole; none
+  // runs into another, also where a place is wider than the room to its neighbour.
+  void PanelLabelsStandApart() {
+    const auto labels = window->Client()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+    QVERIFY(labels.size() > 60);
+    for (const QLabel* a : labels) {
+      const QFontMetricsF metrics(a->font());
+      for (const QString& word : a->text().split(QRegularExpression("\\s+"), Qt::SkipEmptyParts))
+        QVERIFY2(metrics.horizontalAdvance(word) <= a->width(), qPrintable(word));
+      for (const QLabel* b : labels)
+        QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                 qPrintable(a->text() + " | " + b->text()));
+    }
+    const QLabel* editWaveform = window->findChild<QLabel*>("EditWaveformLabel");
+    QCOMPARE(editWaveform->geometry(), QRect(264, 488, 50, editWaveform->height()));
+    QCOMPARE(editWaveform->text(), QString("Edit\nWaveform"));
+    QVERIFY(window->findChild<QLabel*>("ArpLatchTransposeLabel")->geometry().right() < 344);
   }
 
   void PageAndArrowKeysMoveTheSlider() {
