@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QTabWidget>
 #include <QTimer>
@@ -31,8 +32,14 @@ TDebugForm::TDebugForm(const char* name, const QString& caption, QSize size, QWi
   if (refreshes) {
     timer1_ = new QTimer(this);
     timer1_->setInterval(100);
-    // Between two slices, so that no value is read while the firmware writes it.
-    connect(timer1_, &QTimer::timeout, this, [this] { RunOnBoard([this] { Timer1Timer(); }); });
+    // Between two slices, so that no value is read while the firmware writes it and the
+    // test keyboard's events meet no running instruction. A window gone by the time the
+    // operation runs is passed over.
+    connect(timer1_, &QTimer::timeout, this, [this] {
+      RunOnBoard([form = QPointer<TDebugForm>(this)] {
+        if (form) form->Timer1Timer();
+      });
+    });
   }
 }
 
@@ -207,16 +214,15 @@ void TKeyboardForm::resizeEvent(QResizeEvent* event) {
   PlaceKeys();
 }
 
-// The full FIFO's refusal is not looked at: that event is lost, the box counts as sent.
+// A box's state changes only with an event that the FIFO took: a refused press or release
+// is sent again at the next tick.
 void TKeyboardForm::Timer1Timer() {
   for (int n = 0; n < kKeys; ++n) {
     const bool sent = tags_[n] & 0x80;
     if (keys_[n]->isChecked() && !sent) {
-      tags_[n] |= 0x80;
-      KeyboardPushEvent(tags_[n], 127);
+      if (KeyboardPushEvent(tags_[n] | 0x80, 127)) tags_[n] |= 0x80;
     } else if (!keys_[n]->isChecked() && sent) {
-      tags_[n] &= 0x7F;
-      KeyboardPushEvent(tags_[n], 0);
+      if (KeyboardPushEvent(tags_[n] & 0x7F, 0)) tags_[n] &= 0x7F;
     }
   }
 }

@@ -110,7 +110,7 @@ class TOutputForm : public TDebugForm {
 };
 
 // Twelve notes, C to B: checking a box sends its key's press, unchecking its release,
-// at the next tick.
+// at the next tick. An event that the full FIFO refuses is sent again at the tick after.
 class TKeyboardForm : public TDebugForm {
   Q_OBJECT
 
