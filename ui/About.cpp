@@ -4,7 +4,7 @@
 #include <QStringList>
 
 #include "ui/PanelStyle.h"
-#include "ui/UrlLabel.h"
+#include "ui/Urllbl.h"
 
 #ifndef TARVELION_VERSION
 #define TARVELION_VERSION "0"

@@ -14,8 +14,8 @@
 
 namespace {
 
-const FileRequest kOpenRequest{FileRequest::Open, "KQ Cartridges (*.kqc)", "kqc"};
-const FileRequest kSaveRequest{FileRequest::Save, "KQ Cartridges (*.kqc)", "kqc"};
+const FileRequest kOpenRequest{"OpenDialog", FileRequest::Open, "KQ Cartridges (*.kqc)", "kqc"};
+const FileRequest kSaveRequest{"SaveDialog", FileRequest::Save, "KQ Cartridges (*.kqc)", "kqc"};
 
 }  // namespace
 
@@ -41,6 +41,7 @@ TCartridgeFrame::TCartridgeFrame(QWidget* parent) : QWidget(parent) {
   SetColours(label77_, Qt::white, Qt::black);
 
   popup_ = new QMenu(this);
+  popup_->setObjectName("PopupMenu");
   new_ = popup_->addAction("&New", this, &TCartridgeFrame::MenuCartridgeNewClick);
   open_ = popup_->addAction("&Open...", this, &TCartridgeFrame::MenuCartridgeOpenClick);
   save_ = popup_->addAction("&Save", this, &TCartridgeFrame::MenuCartridgeSaveClick);
@@ -51,6 +52,7 @@ TCartridgeFrame::TCartridgeFrame(QWidget* parent) : QWidget(parent) {
           [this](const QPoint& at) { popup_->popup(panel_->mapToGlobal(at)); });
 
   timer1_ = new QTimer(this);
+  timer1_->setObjectName("Timer1");
   timer1_->setInterval(100);
   connect(timer1_, &QTimer::timeout, this, &TCartridgeFrame::Timer1Timer);
   timer1_->start();
@@ -83,8 +85,8 @@ void TCartridgeFrame::UpdateCaption() {
 }
 
 void TCartridgeFrame::Timer1Timer() {
-  if (CartridgePresent == lastPresent_) return;
-  lastPresent_ = CartridgePresent;
+  if (CartridgePresent == lastCartridgePresent_) return;
+  lastCartridgePresent_ = CartridgePresent;
   UpdateCaption();
 }
 

@@ -21,6 +21,8 @@ class TCartridgeFrame : public QWidget {
   bool QuerySaveChanges();
   void UpdateCaption();
   const QString& CartridgeFileName() const { return fileName_; }
+  // The cartridge's presence as the timer saw it last.
+  bool LastCartridgePresent() const { return lastCartridgePresent_; }
 
   QLabel* Panel() const { return panel_; }
   QMenu* PopupMenu() const { return popup_; }
@@ -56,5 +58,5 @@ class TCartridgeFrame : public QWidget {
   QAction* remove_;
   QTimer* timer1_;
   QString fileName_;  // the cartridge's file; empty when it has none
-  bool lastPresent_ = false;
+  bool lastCartridgePresent_ = false;
 };

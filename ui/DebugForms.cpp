@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QTabWidget>
 #include <QTimer>
@@ -24,12 +25,21 @@ TDebugForm::TDebugForm(const char* name, const QString& caption, QSize size, QWi
     : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint) {
   setObjectName(name);
   setWindowTitle(caption);
+  QFont small = font();
+  small.setPixelSize(11);  // the size the windows' contents are laid out for
+  setFont(small);
   resize(size);
   if (refreshes) {
     timer1_ = new QTimer(this);
     timer1_->setInterval(100);
-    // Between two slices, so that no value is read while the firmware writes it.
-    connect(timer1_, &QTimer::timeout, this, [this] { RunOnBoard([this] { Timer1Timer(); }); });
+    // Between two slices, so that no value is read while the firmware writes it and the
+    // test keyboard's events meet no running instruction. A window gone by the time the
+    // operation runs is passed over.
+    connect(timer1_, &QTimer::timeout, this, [this] {
+      RunOnBoard([form = QPointer<TDebugForm>(this)] {
+        if (form) form->Timer1Timer();
+      });
+    });
   }
 }
 
@@ -39,12 +49,19 @@ void TDebugForm::showEvent(QShowEvent* event) {
     move(parentWidget()->geometry().center() - rect().center());
     placed_ = true;
   }
-  if (timer1_) timer1_->start();
   FormShow();
 }
 
 void TDebugForm::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
+  FormHide();
+}
+
+void TDebugForm::FormShow() {
+  if (timer1_) timer1_->start();
+}
+
+void TDebugForm::FormHide() {
   if (timer1_) timer1_->stop();
 }
 
@@ -57,8 +74,19 @@ QTreeWidget* NewReportList(QWidget* parent, const QStringList& columns,
   list->setUniformRowHeights(true);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   for (int c = 0; c < int(widths.size()); ++c) list->setColumnWidth(c, widths[c]);
+  // The last column takes what the others leave of the list's width, no more: it is
+  // stretched from its smallest size.
+  list->setColumnWidth(int(columns.size()) - 1, list->header()->minimumSectionSize());
   list->header()->setStretchLastSection(true);
   return list;
+}
+
+void WidenToContents(QTreeWidget* list) {
+  for (int c = 0; c + 1 < list->columnCount(); ++c) {
+    const int width = list->columnWidth(c);
+    list->resizeColumnToContents(c);
+    if (list->columnWidth(c) < width) list->setColumnWidth(c, width);
+  }
 }
 
 void SetCellText(QTreeWidgetItem* item, int column, const QString& text) {
@@ -107,6 +135,7 @@ TDACForm::TDACForm(QWidget* owner)
     else name = kSideNames[channel - 56];
     new QTreeWidgetItem(list_, {QString::number(channel), name, QString()});
   }
+  WidenToContents(list_);
   FillWindow(this, list_);
 }
 
@@ -132,6 +161,7 @@ TOutputForm::TOutputForm(QWidget* owner)
       "Left Chorus",     "Right Chorus",     "Output Enable",      "Backlight Enable",
       "BAUD",            "WRSEL"};
   for (const char* name : kNames) new QTreeWidgetItem(list_, {name, QString()});
+  WidenToContents(list_);
   FillWindow(this, list_);
 }
 
@@ -160,11 +190,6 @@ TKeyboardForm::TKeyboardForm(QWidget* owner)
       memo_(new QPlainTextEdit(this)) {
   memo_->setObjectName("Memo");
   memo_->clear();
-  auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(0, 0, 8, 0);
-  layout->addWidget(memo_, 1);
-  auto* column = new QVBoxLayout;
-  column->setSpacing(0);
   static const char* const kCaptions[kKeys] = {"C", "Db", "D",  "Eb", "E",  "F",
                                                "F#", "G", "Ab", "A",  "Bb", "B"};
   static const char* const kObjectNames[kKeys] = {"C", "Db", "D", "Eb", "E", "F",
@@ -174,22 +199,30 @@ TKeyboardForm::TKeyboardForm(QWidget* owner)
     keys_[n]->setObjectName(kObjectNames[n]);
     keys_[n]->setFixedSize(40, 17);
     tags_[n] = uint8_t(72 + n);
-    column->addWidget(keys_[n]);
   }
-  column->addStretch();
-  layout->addLayout(column);
+  PlaceKeys();
 }
 
-// The full FIFO's refusal is not looked at: that event is lost, the box counts as sent.
+// The memo down the left side, 185 wide; the boxes in a column 53 from the right edge.
+void TKeyboardForm::PlaceKeys() {
+  memo_->setGeometry(0, 0, 185, height());
+  for (int n = 0; n < kKeys; ++n) keys_[n]->move(width() - 53, 8 + 16 * n);
+}
+
+void TKeyboardForm::resizeEvent(QResizeEvent* event) {
+  TDebugForm::resizeEvent(event);
+  PlaceKeys();
+}
+
+// A box's state changes only with an event that the FIFO took: a refused press or release
+// is sent again at the next tick.
 void TKeyboardForm::Timer1Timer() {
   for (int n = 0; n < kKeys; ++n) {
     const bool sent = tags_[n] & 0x80;
     if (keys_[n]->isChecked() && !sent) {
-      tags_[n] |= 0x80;
-      KeyboardPushEvent(tags_[n], 127);
+      if (KeyboardPushEvent(tags_[n] | 0x80, 127)) tags_[n] |= 0x80;
     } else if (!keys_[n]->isChecked() && sent) {
-      tags_[n] &= 0x7F;
-      KeyboardPushEvent(tags_[n], 0);
+      if (KeyboardPushEvent(tags_[n] & 0x7F, 0)) tags_[n] &= 0x7F;
     }
   }
 }
@@ -243,32 +276,43 @@ TWaveForm::TWaveForm(QWidget* owner)
   static const char* const kRegisterNames[kRegisters] = {
       "00", "02", "10", "12", "20", "22", "30", "32",
       "40", "42", "50", "52", "60", "62", "70", "72"};
+  struct Page {
+    const char *tab, *list, *image, *caption;
+  };
+  static const Page kPages[4] = {{"TabA", "ListViewA", "ImageA", "A"},
+                                 {"TabB", "ListViewB", "ImageB", "B"},
+                                 {"TabC", "ListViewC", "ImageC", "C"},
+                                 {"TabD", "ListViewD", "ImageD", "D"}};
   for (int chip = 0; chip < 4; ++chip) {
-    const QString letter(QChar('A' + chip));
     auto* page = new QWidget;
-    page->setObjectName("Tab" + letter);
+    page->setObjectName(kPages[chip].tab);
     auto* layout = new QHBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     lists_[chip] = NewReportList(page, {"Register", "Value"}, {75});
-    lists_[chip]->setObjectName("ListView" + letter);
+    lists_[chip]->setObjectName(kPages[chip].list);
     lists_[chip]->setFixedWidth(145);
     for (const char* name : kRegisterNames) new QTreeWidgetItem(lists_[chip], {name, QString()});
     images_[chip] = new TWaveImage(page);
-    images_[chip]->setObjectName("Image" + letter);
+    images_[chip]->setObjectName(kPages[chip].image);
     layout->addWidget(lists_[chip]);
     layout->addWidget(images_[chip], 1);
-    pages_->addTab(page, letter);
-    connect(images_[chip], &TWaveImage::Resized, this, [this, chip] {
-      if (chip == pages_->currentIndex() && isVisible()) PageControlChange();
-    });
+    pages_->addTab(page, kPages[chip].caption);
+    connect(images_[chip], &TWaveImage::Resized, this, &TWaveForm::PageControlResize);
   }
   pages_->setCurrentIndex(0);
   connect(pages_, &QTabWidget::currentChanged, this, [this] { PageControlChange(); });
   FillWindow(this, pages_);
 }
 
-void TWaveForm::FormShow() { PageControlChange(); }
+void TWaveForm::FormShow() {
+  TDebugForm::FormShow();
+  PageControlChange();
+}
+
+void TWaveForm::PageControlResize() {
+  if (isVisible()) PageControlChange();
+}
 
 // Pages A, B and C show their chip; any other page shows D.
 int TWaveForm::ActiveChip() const {

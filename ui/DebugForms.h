@@ -18,8 +18,8 @@ class QTreeWidgetItem;
 struct WaveChip;
 
 // A small window that stays on top of its owner (the main window) and, if it refreshes,
-// runs Timer1Timer between two slices every 100 ms while it is shown (and only then). Being owned, it does
-// not keep the program running once the main window has closed.
+// runs Timer1Timer between two slices every 100 ms while it is shown (and only then).
+// Being owned, it does not keep the program running once the main window has closed.
 class TDebugForm : public QWidget {
   Q_OBJECT
 
@@ -28,12 +28,15 @@ class TDebugForm : public QWidget {
   TDebugForm(const char* name, const QString& caption, QSize size, QWidget* owner,
              bool refreshes);
   QTimer* Timer1() const { return timer1_; }
+  // The refresh, run between two slices while no processor instruction runs.
   virtual void Timer1Timer() {}
 
  protected:
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
-  virtual void FormShow() {}
+  // The refresh starts when the window is shown and stops when it is hidden.
+  virtual void FormShow();
+  void FormHide();
 
  private:
   QTimer* timer1_ = nullptr;
@@ -44,6 +47,8 @@ class TDebugForm : public QWidget {
 QTreeWidget* NewReportList(QWidget* parent, const QStringList& columns,
                            const QList<int>& widths);
 void SetCellText(QTreeWidgetItem* item, int column, const QString& text);
+// Every column but the last widened, where needed, to show its texts whole.
+void WidenToContents(QTreeWidget* list);
 
 class TMemoForm : public TDebugForm {
   Q_OBJECT
@@ -105,7 +110,7 @@ class TOutputForm : public TDebugForm {
 };
 
 // Twelve notes, C to B: checking a box sends its key's press, unchecking its release,
-// at the next tick.
+// at the next tick. An event that the full FIFO refuses is sent again at the tick after.
 class TKeyboardForm : public TDebugForm {
   Q_OBJECT
 
@@ -118,7 +123,14 @@ class TKeyboardForm : public TDebugForm {
   QPlainTextEdit* Memo() const { return memo_; }
   void Timer1Timer() override;
 
+ protected:
+  // The memo keeps its width down the left side; the boxes keep their distance from the
+  // right edge.
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
+  void PlaceKeys();
+
   QPlainTextEdit* memo_;
   std::array<QCheckBox*, kKeys> keys_{};
   std::array<uint8_t, kKeys> tags_{};
@@ -159,10 +171,14 @@ class TWaveForm : public TDebugForm {
   void Timer1Timer() override;
   // The active page's picture sized to its control and drawn.
   void PageControlChange();
+  // The pages were resized: while the window is shown, the active page is fitted and
+  // drawn again.
+  void PageControlResize();
   void DrawActiveWave();
   static void ShowRegisters(QTreeWidget* list, const WaveChip& chip);
 
  protected:
+  // Then the active page is drawn at once.
   void FormShow() override;
 
  private:

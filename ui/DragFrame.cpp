@@ -3,10 +3,7 @@
 #include <QMouseEvent>
 #include <cmath>
 
-// The value does not change on the press itself, only with the first move.
-void TDragFrame::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) dragging_ = true;
-}
+void TDragFrame::mousePressEvent(QMouseEvent* event) { ImageMouseDown(event->button()); }
 
 void TDragFrame::mouseMoveEvent(QMouseEvent* event) {
   if (!dragging_) return;
@@ -14,4 +11,11 @@ void TDragFrame::mouseMoveEvent(QMouseEvent* event) {
   FrameMouseMove(int(std::floor(at.x())), int(std::floor(at.y())));
 }
 
-void TDragFrame::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
+void TDragFrame::mouseReleaseEvent(QMouseEvent*) { FrameMouseUp(); }
+
+// The value does not change on the press itself, only with the first move.
+void TDragFrame::ImageMouseDown(Qt::MouseButton button) {
+  if (button == Qt::LeftButton) dragging_ = true;
+}
+
+void TDragFrame::FrameMouseUp() { dragging_ = false; }

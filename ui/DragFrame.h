@@ -12,6 +12,11 @@ class TDragFrame : public QWidget {
   using QWidget::QWidget;
   bool Dragging() const { return dragging_; }
 
+  // A press on the control's face: the left button starts a drag, the others do nothing.
+  void ImageMouseDown(Qt::MouseButton button);
+  // Any button's release ends the drag.
+  void FrameMouseUp();
+
  protected:
   // (x, y) in the control's own pixels.
   virtual void FrameMouseMove(int x, int y) = 0;

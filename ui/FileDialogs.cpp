@@ -9,6 +9,7 @@ FileChooser chooser;
 // Open: the file must exist. Save: asks before it replaces an existing file.
 QString ShowDialog(QWidget* parent, const FileRequest& request) {
   QFileDialog dialog(parent);
+  dialog.setObjectName(request.name);
   dialog.setNameFilter(request.filter);
   dialog.setDefaultSuffix(request.defaultSuffix);
   if (request.kind == FileRequest::Open) {

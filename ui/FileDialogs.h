@@ -8,6 +8,7 @@
 class QWidget;
 
 struct FileRequest {
+  const char* name;  // the dialog's object name: "OpenDialog"
   enum Kind { Open, Save } kind;
   QString filter;         // "KQ Cartridges (*.kqc)"
   QString defaultSuffix;  // added to a name typed without one: "kqc"

@@ -16,7 +16,10 @@ TJoystick::TJoystick(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-TJoystick::~TJoystick() { EndDrag(); }
+TJoystick::~TJoystick() = default;
+
+TJoystick::SavedCursor::SavedCursor() { QGuiApplication::setOverrideCursor(Qt::BlankCursor); }
+TJoystick::SavedCursor::~SavedCursor() { QGuiApplication::restoreOverrideCursor(); }
 
 void TJoystick::SetJoystick(uint8_t x, uint8_t y) {
   AdcInputs[kAdcJoystickX].store(x, std::memory_order_relaxed);
@@ -40,21 +43,29 @@ void TJoystick::paintEvent(QPaintEvent*) {
   painter.drawImage(stick_, ArtImage("Joystick"));
 }
 
-// The stick does not move on the press, only with the pointer's first move.
 void TJoystick::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton || dragging_) return;
-  if (!StickRect().contains(event->position().toPoint())) return;
-  dragging_ = true;
-  QGuiApplication::setOverrideCursor(Qt::BlankCursor);
+  JoystickMouseDown(event->button(), event->position().toPoint());
 }
 
-// Qt delivers the moves here for as long as a button is held after the press. The pointer
-// is put back inside the drag area where the platform lets a program move it; the value
-// is computed from the held position in any case, so it stays within 0-255.
 void TJoystick::mouseMoveEvent(QMouseEvent* event) {
-  if (!dragging_) return;
+  FormMouseMove(int(std::floor(event->position().x())), int(std::floor(event->position().y())));
+}
+
+void TJoystick::mouseReleaseEvent(QMouseEvent*) { FormMouseUp(); }
+
+// The stick does not move on the press, only with the pointer's first move.
+void TJoystick::JoystickMouseDown(Qt::MouseButton button, QPoint at) {
+  if (button != Qt::LeftButton || JoystickDragging()) return;
+  if (!StickRect().contains(at)) return;
+  savedCursor_.emplace();
+}
+
+// The pointer is put back inside the drag area where the platform lets a program move it;
+// the value is computed from the held position in any case, so it stays within 0-255.
+void TJoystick::FormMouseMove(int x, int y) {
+  if (!JoystickDragging()) return;
   const QRect area = DragArea();
-  const QPoint at(int(std::floor(event->position().x())), int(std::floor(event->position().y())));
+  const QPoint at(x, y);
   const QPoint held(std::clamp(at.x(), area.left(), area.right()),
                     std::clamp(at.y(), area.top(), area.bottom()));
   if (held != at) QCursor::setPos(mapToGlobal(held));
@@ -62,10 +73,4 @@ void TJoystick::mouseMoveEvent(QMouseEvent* event) {
               uint8_t((held.y() - area.top()) * 255 / (height() - 2 * kStickSize)));
 }
 
-void TJoystick::mouseReleaseEvent(QMouseEvent*) { EndDrag(); }
-
-void TJoystick::EndDrag() {
-  if (!dragging_) return;
-  dragging_ = false;
-  QGuiApplication::restoreOverrideCursor();
-}
+void TJoystick::FormMouseUp() { savedCursor_.reset(); }

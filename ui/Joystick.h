@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 
 class TJoystick : public QWidget {
   Q_OBJECT
@@ -22,9 +23,16 @@ class TJoystick : public QWidget {
   uint8_t Y() const { return y_; }
   // The stick's place in the field's pixels.
   QRect StickRect() const { return {stick_, QSize(kStickSize, kStickSize)}; }
-  bool Dragging() const { return dragging_; }
+  bool JoystickDragging() const { return savedCursor_.has_value(); }
   // Where the pointer is held during a drag, in the field's pixels.
   QRect DragArea() const;
+
+  // The drag: a left press on the stick starts it; the moves, which Qt sends here for as
+  // long as a button is held after the press, move the stick; any button's release ends
+  // it. (x, y) in the field's pixels.
+  void JoystickMouseDown(Qt::MouseButton button, QPoint at);
+  void FormMouseMove(int x, int y);
+  void FormMouseUp();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -33,10 +41,18 @@ class TJoystick : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  void EndDrag();
+  // The pointer hidden for as long as it lives; the cursor in force before comes back
+  // when it goes.
+  class SavedCursor {
+   public:
+    SavedCursor();
+    ~SavedCursor();
+    SavedCursor(const SavedCursor&) = delete;
+    SavedCursor& operator=(const SavedCursor&) = delete;
+  };
 
   uint8_t x_ = 0;
   uint8_t y_ = 0;
   QPoint stick_;
-  bool dragging_ = false;
+  std::optional<SavedCursor> savedCursor_;  // during a drag
 };

@@ -29,11 +29,11 @@
 #include "ui/FileDialogs.h"
 #include "ui/Forms.h"
 #include "ui/Joystick.h"
-#include "ui/KnobFrame.h"
-#include "ui/KqButtonFrame.h"
+#include "ui/Knobframe.h"
+#include "ui/Kqbuttonframe.h"
 #include "ui/MidiSelectForm.h"
 #include "ui/PanelStyle.h"
-#include "ui/SliderFrame.h"
+#include "ui/Sliderframe.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ constexpr int kStatusBarHeight = 19;
 // How often the board's pictures and lights are looked at: about once per screen frame.
 constexpr int kRefreshMilliseconds = 16;
 
-const FileRequest kSysexRequest{FileRequest::Open, "SYSEX files (*.syx)", "syx"};
+const FileRequest kSysexRequest{"OpenDialog", FileRequest::Open, "SYSEX files (*.syx)", "syx"};
 
 bool OnThisThread(const QObject* object) { return QThread::currentThread() == object->thread(); }
 
@@ -59,6 +59,24 @@ QWidget* DebugWindow(int item) {
   QWidget* const windows[7] = {DACForm, IOForm, KeyboardForm, LCDForm,
                                OutputForm, UARTForm, WaveForm};
   return windows[item];
+}
+
+void ToggleVisible(QWidget* window) {
+  if (window) window->setVisible(!window->isVisible());
+}
+
+QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption) {
+  QMenu* menu = bar->addMenu(caption);
+  menu->setObjectName(name);
+  return menu;
+}
+
+template <typename Handler>
+QAction* AddItem(QMenu* menu, const char* name, const char* caption, TMainForm* window,
+                 Handler handler) {
+  QAction* item = menu->addAction(caption, window, handler);
+  item->setObjectName(name);
+  return item;
 }
 
 }  // namespace
@@ -82,7 +100,7 @@ TMainForm::TMainForm(StartUp startUp) {
   lcd_->setObjectName("LCDDisplay");
   lcd_->setGeometry(8, 70, 194, 38);
   digits_ = new TBitmapView(SevenSegmentDisplay, client_);
-  digits_->setObjectName("SevenSegDisplay");
+  digits_->setObjectName("_7SegDisplay");
   digits_->setGeometry(224, 16, 70, 50);
   PanelLabel(client_, "Program", 224, 72, 73, Qt::AlignHCenter);
 
@@ -146,6 +164,7 @@ TMainForm::~TMainForm() {
 
 void TMainForm::BuildStatusBar() {
   QStatusBar* bar = statusBar();
+  bar->setObjectName("StatusBar");
   bar->setSizeGripEnabled(false);
   bar->setFixedHeight(kStatusBarHeight);
   static const char* const kStartTexts[4] = {"Initializing", "Midi in: CLOSED",
@@ -163,42 +182,49 @@ void TMainForm::BuildStatusBar() {
 }
 
 void TMainForm::BuildMenus() {
-  QMenu* file = menuBar()->addMenu("&File");
-  exit_ = file->addAction("E&xit", this, &QWidget::close);
+  menuBar()->setObjectName("MainMenu1");
+  file1_ = AddMenu(menuBar(), "File1", "&File");
+  exit_ = AddItem(file1_, "MenuFileExit", "E&xit", this, &TMainForm::MenuFileExitClick);
 
-  menuHardware_ = menuBar()->addMenu("&Hardware");
+  menuHardware_ = AddMenu(menuBar(), "MenuHardware", "&Hardware");
   connect(menuHardware_, &QMenu::aboutToShow, this, &TMainForm::MenuHardwareClick);
-  pause_ = menuHardware_->addAction("&Pause", this, &TMainForm::MenuHardwarePauseClick);
+  pause_ = AddItem(menuHardware_, "MenuHardwarePause", "&Pause", this,
+                   &TMainForm::MenuHardwarePauseClick);
   pause_->setCheckable(true);
   pause_->setShortcut(QKeySequence(Qt::Key_Pause));
-  reset_ = menuHardware_->addAction("&Reset", this, &TMainForm::MenuHardwareResetClick);
-  menuHardware_->addSeparator();
-  restoreFactory_ = menuHardware_->addAction("Restore &Factory State", this,
-                                             &TMainForm::MenuHarwareRestoreFactoryStateClick);
+  reset_ = AddItem(menuHardware_, "MenuHardwareReset", "&Reset", this,
+                   &TMainForm::MenuHardwareResetClick);
+  n1_ = menuHardware_->addSeparator();
+  n1_->setObjectName("N1");
+  restoreFactory_ = AddItem(menuHardware_, "MenuHarwareRestoreFactoryState",
+                            "Restore &Factory State", this,
+                            &TMainForm::MenuHarwareRestoreFactoryStateClick);
 
-  QMenu* midi = menuBar()->addMenu("&MIDI");
-  selectDevices_ = midi->addAction("&Select devices...", this,
-                                   &TMainForm::MenuMidiSelectDevicesClick);
-  loadSysex_ = midi->addAction("&Load Sysex...", this, &TMainForm::MenuMIDILoadSysexClick);
+  midi1_ = AddMenu(menuBar(), "MIDI1", "&MIDI");
+  selectDevices_ = AddItem(midi1_, "MenuMidiSelectDevices", "&Select devices...", this,
+                           &TMainForm::MenuMidiSelectDevicesClick);
+  loadSysex_ = AddItem(midi1_, "MenuMIDILoadSysex", "&Load Sysex...", this,
+                       &TMainForm::MenuMIDILoadSysexClick);
 
   // Not shown in the menu bar; its windows are for working on the emulator itself.
-  menuDebug_ = menuBar()->addMenu("&Debug");
+  menuDebug_ = AddMenu(menuBar(), "MenuDebug", "&Debug");
   menuDebug_->menuAction()->setVisible(false);
   connect(menuDebug_, &QMenu::aboutToShow, this, &TMainForm::MenuDebugClick);
-  static const char* const kDebugCaptions[7] = {"&DAC",     "&I/O",  "&Keyboard", "&LCD",
-                                                "&Outputs", "&UART", "&Wave"};
-  for (int n = 0; n < 7; ++n) {
-    debugItems_[n] = menuDebug_->addAction(kDebugCaptions[n]);
-    debugItems_[n]->setCheckable(true);
-  }
-  for (int n = 0; n < 7; ++n) {
-    connect(debugItems_[n], &QAction::triggered, this, [n] {
-      if (QWidget* window = DebugWindow(n)) window->setVisible(!window->isVisible());
-    });
-  }
+  debugItems_ = {
+      AddItem(menuDebug_, "MenuDebugDAC", "&DAC", this, &TMainForm::MenuDebugDACClick),
+      AddItem(menuDebug_, "MenuDebugIO", "&I/O", this, &TMainForm::MenuDebugIOClick),
+      AddItem(menuDebug_, "MenuDebugKeyboard", "&Keyboard", this,
+              &TMainForm::MenuDebugKeyboardClick),
+      AddItem(menuDebug_, "MenuDebugLCD", "&LCD", this, &TMainForm::MenuDebugLCDClick),
+      AddItem(menuDebug_, "MenuDebugOutputs", "&Outputs", this,
+              &TMainForm::MenuDebugOutputsClick),
+      AddItem(menuDebug_, "MenuDebugUART", "&UART", this, &TMainForm::MenuDebugUARTClick),
+      AddItem(menuDebug_, "MenuDebugWave", "&Wave", this, &TMainForm::MenuDebugWaveClick),
+  };
+  for (QAction* item : debugItems_) item->setCheckable(true);
 
-  QMenu* help = menuBar()->addMenu("&Help");
-  about_ = help->addAction("&About...", this, &TMainForm::MenuHelpAboutClick);
+  about1_ = AddMenu(menuBar(), "About1", "&Help");
+  about_ = AddItem(about1_, "MenuHelpAbout", "&About...", this, &TMainForm::MenuHelpAboutClick);
 }
 
 void TMainForm::SetStatusText(StatusPanel panel, const std::string& text) {
@@ -264,6 +290,8 @@ void TMainForm::WMStartup() {
   if (MidiSelectForm) MidiSelectForm->exec();
 }
 
+void TMainForm::MenuFileExitClick() { close(); }
+
 void TMainForm::MenuHardwareClick() { pause_->setChecked(IsPaused()); }
 
 void TMainForm::MenuHardwarePauseClick() {
@@ -300,25 +328,43 @@ void TMainForm::MenuDebugClick() {
   }
 }
 
+void TMainForm::MenuDebugDACClick() { ToggleVisible(DACForm); }
+void TMainForm::MenuDebugIOClick() { ToggleVisible(IOForm); }
+void TMainForm::MenuDebugKeyboardClick() { ToggleVisible(KeyboardForm); }
+void TMainForm::MenuDebugLCDClick() { ToggleVisible(LCDForm); }
+void TMainForm::MenuDebugOutputsClick() { ToggleVisible(OutputForm); }
+void TMainForm::MenuDebugUARTClick() { ToggleVisible(UARTForm); }
+void TMainForm::MenuDebugWaveClick() { ToggleVisible(WaveForm); }
+
 void TMainForm::MenuHelpAboutClick() {
   if (AboutForm) AboutForm->exec();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  if (cartridge_->QuerySaveChanges()) event->accept();
+  bool canClose = true;
+  FormCloseQuery(canClose);
+  if (canClose) event->accept();
   else event->ignore();
 }
 
-// Keys that reach the window itself move the Data Entry slider; none is consumed.
+void TMainForm::FormCloseQuery(bool& canClose) {
+  if (!cartridge_->QuerySaveChanges()) canClose = false;
+}
+
 void TMainForm::keyPressEvent(QKeyEvent* event) {
-  switch (event->key()) {
+  FormKeyDown(event->key());
+  QMainWindow::keyPressEvent(event);
+}
+
+// Keys that reach the window itself move the Data Entry slider; none is consumed.
+void TMainForm::FormKeyDown(int key) {
+  switch (key) {
     case Qt::Key_PageUp: dataEntry_->Increment(16); break;
     case Qt::Key_PageDown: dataEntry_->Decrement(16); break;
     case Qt::Key_Up: dataEntry_->Increment(1); break;
     case Qt::Key_Down: dataEntry_->Decrement(1); break;
     default: break;
   }
-  QMainWindow::keyPressEvent(event);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {

@@ -15,6 +15,8 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QMenuBar;
+class QStatusBar;
 class QTimer;
 class TBitmapView;
 class TCartridgeFrame;
@@ -48,14 +50,20 @@ class TMainForm : public QMainWindow, public HostWindow {
   TJoystick* ImageJoystick() const { return joystick_; }
   TCartridgeFrame* CartridgeFrame1() const { return cartridge_; }
   TBitmapView* LCDDisplay() const { return lcd_; }
-  TBitmapView* SevenSegDisplay() const { return digits_; }
+  TBitmapView* _7SegDisplay() const { return digits_; }
+  QStatusBar* StatusBar() const { return statusBar(); }
   QLabel* StatusBarPanel(StatusPanel panel) const { return statusPanels_[size_t(panel)]; }
   QWidget* Client() const { return client_; }
 
+  QMenuBar* MainMenu1() const { return menuBar(); }
+  QMenu* File1() const { return file1_; }
   QMenu* MenuHardware() const { return menuHardware_; }
+  QMenu* MIDI1() const { return midi1_; }
   QMenu* MenuDebug() const { return menuDebug_; }
+  QMenu* About1() const { return about1_; }
   QAction* MenuHardwarePause() const { return pause_; }
   QAction* MenuHardwareReset() const { return reset_; }
+  QAction* N1() const { return n1_; }
   QAction* MenuHarwareRestoreFactoryState() const { return restoreFactory_; }
   QAction* MenuMidiSelectDevices() const { return selectDevices_; }
   QAction* MenuMIDILoadSysex() const { return loadSysex_; }
@@ -63,6 +71,13 @@ class TMainForm : public QMainWindow, public HostWindow {
   QAction* MenuFileExit() const { return exit_; }
   // The Debug menu's items, in its order: DAC, I/O, Keyboard, LCD, Outputs, UART, Wave.
   const std::array<QAction*, 7>& MenuDebugItems() const { return debugItems_; }
+  QAction* MenuDebugDAC() const { return debugItems_[0]; }
+  QAction* MenuDebugIO() const { return debugItems_[1]; }
+  QAction* MenuDebugKeyboard() const { return debugItems_[2]; }
+  QAction* MenuDebugLCD() const { return debugItems_[3]; }
+  QAction* MenuDebugOutputs() const { return debugItems_[4]; }
+  QAction* MenuDebugUART() const { return debugItems_[5]; }
+  QAction* MenuDebugWave() const { return debugItems_[6]; }
 
   // The stick's place and the ADC's joystick inputs.
   void SetJoystick(uint8_t x, uint8_t y);
@@ -70,6 +85,11 @@ class TMainForm : public QMainWindow, public HostWindow {
   void RefreshPanel();
 
   void WMStartup();
+  // May the window close? canClose is cleared when the cartridge port says no.
+  void FormCloseQuery(bool& canClose);
+  // A key that reaches the window itself (Qt's key code).
+  void FormKeyDown(int key);
+  void MenuFileExitClick();
   void MenuHardwareClick();
   void MenuHardwarePauseClick();
   void MenuHardwareResetClick();
@@ -77,6 +97,14 @@ class TMainForm : public QMainWindow, public HostWindow {
   void MenuMidiSelectDevicesClick();
   void MenuMIDILoadSysexClick();
   void MenuDebugClick();
+  // Each shows its window if hidden, hides it if shown.
+  void MenuDebugDACClick();
+  void MenuDebugIOClick();
+  void MenuDebugKeyboardClick();
+  void MenuDebugLCDClick();
+  void MenuDebugOutputsClick();
+  void MenuDebugUARTClick();
+  void MenuDebugWaveClick();
   void MenuHelpAboutClick();
 
  protected:
@@ -102,11 +130,15 @@ class TMainForm : public QMainWindow, public HostWindow {
   std::array<QLabel*, 4> statusPanels_{};
   QTimer* refreshTimer_;
 
+  QMenu* file1_ = nullptr;
   QMenu* menuHardware_ = nullptr;
+  QMenu* midi1_ = nullptr;
   QMenu* menuDebug_ = nullptr;
+  QMenu* about1_ = nullptr;
   QAction* exit_ = nullptr;
   QAction* pause_ = nullptr;
   QAction* reset_ = nullptr;
+  QAction* n1_ = nullptr;
   QAction* restoreFactory_ = nullptr;
   QAction* selectDevices_ = nullptr;
   QAction* loadSysex_ = nullptr;

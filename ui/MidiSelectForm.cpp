@@ -74,9 +74,14 @@ TMidiSelectForm::TMidiSelectForm(QWidget* parent) : QDialog(parent) {
 }
 
 void TMidiSelectForm::showEvent(QShowEvent* event) {
+  FormShow();
+  QDialog::showEvent(event);
+}
+
+// The check runs once the dialog is on screen.
+void TMidiSelectForm::FormShow() {
   FillPortList(input_, MidiInDevices, TSettings::MidiInDevice);
   FillPortList(output_, MidiOutDevices, TSettings::MidiOutDevice);
-  QDialog::showEvent(event);
   QMetaObject::invokeMethod(this, &TMidiSelectForm::CheckDevicesPresent, Qt::QueuedConnection);
 }
 

@@ -20,6 +20,8 @@ class TMidiSelectForm : public QDialog {
   QPushButton* ButtonOK() const { return ok_; }
   QPushButton* ButtonCancel() const { return cancel_; }
 
+  // Lists the ports anew, the ones chosen last selected.
+  void FormShow();
   // Once the dialog is on screen: with no port on either side, says so and closes.
   void CheckDevicesPresent();
   void ButtonOKClick();

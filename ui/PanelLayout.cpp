@@ -2,8 +2,9 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <algorithm>
 
-#include "ui/KqButtonFrame.h"
+#include "ui/Kqbuttonframe.h"
 #include "ui/PanelStyle.h"
 
 using enum PanelButton;
@@ -79,6 +80,13 @@ const std::array<GroupHeader, 12> kGroupHeaders = {{
 
 namespace {
 
+constexpr int kCaptionGap = 3;
+
+// The cartridge caption is wider than its cap and stands centred under it.
+int CaptionLeft(const ButtonPlace& place) {
+  return place.button == CartridgeSelect ? 728 : place.left;
+}
+
 void AddBar(QWidget* client, int left, int top, int width, int height) {
   auto* bar = new QFrame(client);
   bar->setGeometry(left, top, width, height);
@@ -111,14 +119,17 @@ PanelButtons BuildPanel(QWidget* client) {
     auto* button = new TKQButton(place.button, client);
     button->move(place.left, place.top);
     buttons[size_t(place.button)] = button;
-    // The digits stand centred under their caps; the cartridge caption centred under its
-    // cap too, which is narrower than the caption.
-    int left = place.left;
+    // The digits and the cartridge caption are centred under their caps.
     Qt::Alignment alignment = Qt::AlignLeft;
-    if (place.button <= ProgramSelect9) alignment = Qt::AlignHCenter;
-    if (place.button == CartridgeSelect) left = 728, alignment = Qt::AlignHCenter;
-    QLabel* caption = PanelLabel(client, place.caption, left, place.top + 40, place.labelWidth,
-                                 alignment);
+    if (place.button <= ProgramSelect9 || place.button == CartridgeSelect)
+      alignment = Qt::AlignHCenter;
+    // A caption keeps at least the panel's narrowest gap to the next one on its row.
+    const int left = CaptionLeft(place);
+    int width = place.labelWidth;
+    for (const ButtonPlace& other : kButtonPlaces)
+      if (other.top == place.top && CaptionLeft(other) > left)
+        width = std::min(width, CaptionLeft(other) - left - kCaptionGap);
+    QLabel* caption = PanelLabel(client, place.caption, left, place.top + 40, width, alignment);
     caption->setObjectName(QString(PanelButtonNames[size_t(place.button)]) + "Label");
   }
 

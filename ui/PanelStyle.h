@@ -18,9 +18,9 @@ void SetColours(QWidget* widget, const QColor& text, const QColor& background);
 
 class QLabel;
 
-// A caption of the panel at (left, top), at least `width` wide (0: as wide as its text),
-// wrapped at blanks; it grows to show its widest word (leftwards if right-aligned) and
-// every line.
+// A caption of the panel at (left, top), `width` wide (0: as wide as its text), its words
+// wrapped onto lines inside that width (its text then holds the line breaks), as high as
+// its lines. A word wider than the label is shown in a face narrowed just enough to fit.
 QLabel* PanelLabel(QWidget* parent, const QString& text, int left, int top, int width,
                    Qt::Alignment alignment, bool wrap = true);
 

@@ -6,7 +6,7 @@
 
 #include "tests/ui/ui_test.h"
 #include "ui/About.h"
-#include "ui/UrlLabel.h"
+#include "ui/Urllbl.h"
 
 namespace kqui {
 namespace {
@@ -42,6 +42,8 @@ class AboutTest : public QObject {
     TURLLabel label;
     QCOMPARE(label.LinkType(), TURLLabel::ltHTTP);
     QCOMPARE(label.text(), "http://" + TURLLabel::kDefaultWebAddress);
+    QVERIFY(label.URLAsHint());
+    QVERIFY(label.GetHint().isEmpty());  // the address was set before URLAsHint
     label.SetURL("MAILTO:someone@example.org");
     QCOMPARE(label.URL(), QString("someone@example.org"));
     QCOMPARE(label.LinkType(), TURLLabel::ltMailTo);
@@ -79,7 +81,7 @@ class AboutTest : public QObject {
     label.SetURLAsHint(false);
     label.SetHint("set by hand");
     label.SetURL("x.example.org");
-    QVERIFY(label.Hint().isEmpty());
+    QVERIFY(label.GetHint().isEmpty());
   }
 
   void ALabelWithoutSchemeShowsItsAddress() {

@@ -6,8 +6,8 @@
 #include "board/Adc.h"
 #include "tests/ui/ui_test.h"
 #include "ui/Joystick.h"
-#include "ui/KnobFrame.h"
-#include "ui/SliderFrame.h"
+#include "ui/Knobframe.h"
+#include "ui/Sliderframe.h"
 
 namespace kqui {
 namespace {
@@ -144,11 +144,11 @@ class AnalogControlsTest : public QObject {
     QCOMPARE(Input(kAdcJoystickX), 128u);
     // Only a left press on the stick itself starts a drag.
     Press(&stick, {20, 20});
-    QVERIFY(!stick.Dragging());
+    QVERIFY(!stick.JoystickDragging());
     Press(&stick, {95, 95}, Qt::RightButton);
-    QVERIFY(!stick.Dragging());
+    QVERIFY(!stick.JoystickDragging());
     Press(&stick, {95, 95});
-    QVERIFY(stick.Dragging());
+    QVERIFY(stick.JoystickDragging());
     QCOMPARE(stick.X(), 128);  // not on the press
     Move(&stick, {16, 16});
     QCOMPARE(stick.X(), 0);
@@ -164,7 +164,7 @@ class AnalogControlsTest : public QObject {
     QCOMPARE(stick.X(), 127);  // 81 x 255 / 162
     QCOMPARE(stick.Y(), 62);
     Release(&stick, {0, 0}, Qt::RightButton);
-    QVERIFY(!stick.Dragging());
+    QVERIFY(!stick.JoystickDragging());
     Move(&stick, {16, 16});
     QCOMPARE(stick.X(), 127);
     QCOMPARE(stick.StickRect().topLeft(), QPoint(int(127 / 255.0 * 162) + 8, int(62 / 255.0 * 162) + 8));

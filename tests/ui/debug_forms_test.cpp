@@ -121,6 +121,36 @@ class DebugFormsTest : public QObject {
     QCOMPARE(form.Tag(0), 0x48);
   }
 
+  // A press or release that the full FIFO refuses leaves the box unsent: it goes at a later
+  // tick, once there is room, and a release is never lost behind a refused press.
+  void TestKeyboardSendsAgainWhatTheFullFifoRefused() {
+    TKeyboardForm form;
+    while (KeyboardPushEvent(0x01, 1)) {}
+    const auto lastEvent = [] {
+      const uint8_t end = KeyFifoWrite.load();
+      return std::vector<uint8_t>{KeyEventFifo[uint8_t(end - 2)], KeyEventFifo[uint8_t(end - 1)]};
+    };
+    const auto makeRoom = [] {
+      KeyboardRead();
+      KeyboardRead();
+    };
+    form.Key(0)->setChecked(true);
+    form.Timer1Timer();
+    QCOMPARE(form.Tag(0), 0x48);  // refused: not counted as sent
+    makeRoom();
+    form.Timer1Timer();
+    QCOMPARE(form.Tag(0), 0xC8);
+    QCOMPARE(lastEvent(), std::vector<uint8_t>({0xC8, 127}));
+    form.Key(0)->setChecked(false);
+    form.Timer1Timer();
+    QCOMPARE(form.Tag(0), 0xC8);  // the release waits too
+    QCOMPARE(lastEvent(), std::vector<uint8_t>({0xC8, 127}));
+    makeRoom();
+    form.Timer1Timer();
+    QCOMPARE(form.Tag(0), 0x48);
+    QCOMPARE(lastEvent(), std::vector<uint8_t>({0x48, 0}));
+  }
+
   void WaveListsRegistersAndDrawsTheActiveChip() {
     TWaveForm form;
     QCOMPARE(form.PageControl()->tabPosition(), QTabWidget::South);

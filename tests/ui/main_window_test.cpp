@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include "board/Adc.h"
@@ -25,9 +26,9 @@
 #include "ui/FileDialogs.h"
 #include "ui/Forms.h"
 #include "ui/Joystick.h"
-#include "ui/KqButtonFrame.h"
+#include "ui/Kqbuttonframe.h"
 #include "ui/MidiSelectForm.h"
-#include "ui/SliderFrame.h"
+#include "ui/Sliderframe.h"
 
 namespace kqui {
 namespace {
@@ -106,6 +107,25 @@ class MainWindowTest : public QObject {
     QCOMPARE(window->CartridgeFrame1()->pos(), QPoint(576, 438));
   }
 
+  // Each caption keeps the width of its place and wraps inside it, every word whole; none
+  // runs into another, also where a place is wider than the room to its neighbour.
+  void PanelLabelsStandApart() {
+    const auto labels = window->Client()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+    QVERIFY(labels.size() > 60);
+    for (const QLabel* a : labels) {
+      const QFontMetricsF metrics(a->font());
+      for (const QString& word : a->text().split(QRegularExpression("\\s+"), Qt::SkipEmptyParts))
+        QVERIFY2(metrics.horizontalAdvance(word) <= a->width(), qPrintable(word));
+      for (const QLabel* b : labels)
+        QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                 qPrintable(a->text() + " | " + b->text()));
+    }
+    const QLabel* editWaveform = window->findChild<QLabel*>("EditWaveformLabel");
+    QCOMPARE(editWaveform->geometry(), QRect(264, 488, 50, editWaveform->height()));
+    QCOMPARE(editWaveform->text(), QString("Edit\nWaveform"));
+    QVERIFY(window->findChild<QLabel*>("ArpLatchTransposeLabel")->geometry().right() < 344);
+  }
+
   void PageAndArrowKeysMoveTheSlider() {
     TSlider* slider = window->DataEntry();
     slider->SetPosition(250);
@@ -175,7 +195,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(lcd.pixel(21, 11), 0xFF123456u);
     QCOMPARE(lcd.pixel(22, 10), 0xFF000000u | kLcdBackground);
 
-    const QImage digits = window->SevenSegDisplay()->grab().toImage();
+    const QImage digits = window->_7SegDisplay()->grab().toImage();
     QCOMPARE(digits.size(), QSize(70, 50));
     const Bitmap& glyphs = SevenSegmentGlyphs();
     int lit = 0;
@@ -188,13 +208,13 @@ class MainWindowTest : public QObject {
   }
 
   void LightsFollowTheBoardAfterEachRefresh() {
-    QCOMPARE(window->Button(PanelButton::Split)->Led(), kLedNone);
+    QCOMPARE(window->Button(PanelButton::Split)->LED(), kLedNone);
     LED(PanelButton::Split) = kLedOn;
     LED(PanelButton::Store) = kLedOff;
     window->RefreshPanel();
-    QCOMPARE(window->Button(PanelButton::Split)->Led(), kLedOn);
-    QCOMPARE(window->Button(PanelButton::Store)->Led(), kLedOff);
-    QCOMPARE(window->Button(PanelButton::Name)->Led(), kLedNone);
+    QCOMPARE(window->Button(PanelButton::Split)->LED(), kLedOn);
+    QCOMPARE(window->Button(PanelButton::Store)->LED(), kLedOff);
+    QCOMPARE(window->Button(PanelButton::Name)->LED(), kLedNone);
   }
 
   void PauseTogglesAndTheMenuShowsIt() {

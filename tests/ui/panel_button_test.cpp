@@ -5,7 +5,7 @@
 #include "board/Panel.h"
 #include "tests/ui/ui_test.h"
 #include "ui/Art.h"
-#include "ui/KqButtonFrame.h"
+#include "ui/Kqbuttonframe.h"
 
 namespace kqui {
 namespace {

@@ -17,7 +17,7 @@
 #include "ui/DebugForms.h"
 #include "ui/FileDialogs.h"
 #include "ui/Forms.h"
-#include "ui/KqButtonFrame.h"
+#include "ui/Kqbuttonframe.h"
 
 namespace kqui {
 namespace {
@@ -97,9 +97,9 @@ class RunningPanelTest : public QObject {
     TKQButton* store = MainForm->Button(PanelButton::Store);
     Press(store, {5, 5});
     QTRY_COMPARE(LcdLine(1), std::string("SWITCH R2 B3    "));
-    QTRY_COMPARE(store->Led(), kLedOn);
+    QTRY_COMPARE(store->LED(), kLedOn);
     Release(store, {5, 5});
-    QTRY_COMPARE(store->Led(), kLedOff);
+    QTRY_COMPARE(store->LED(), kLedOff);
 
     // PC digit keys enter a program number.
     for (int key : {int(Qt::Key_4), int(Qt::Key_2)}) {

@@ -9,6 +9,8 @@
 
 #include "board/Panel.h"
 
+class QPainter;
+
 class TKQButton : public QWidget {
   Q_OBJECT
 
@@ -19,7 +21,7 @@ class TKQButton : public QWidget {
 
   PanelButton Button() const { return button_; }
   uint8_t Grey() const { return grey_; }
-  int8_t Led() const { return led_; }
+  int8_t LED() const { return led_; }
   uint8_t IsPressed() const { return Pressed(button_).load(std::memory_order_relaxed); }
 
   // Each redraws only on a change.
@@ -29,6 +31,12 @@ class TKQButton : public QWidget {
   // The cell of "Buttons" shown: column (grey 2, blue 0, plus 1 when down), row the light.
   QPoint Cell() const;
 
+  // Left: held down until the left button goes up; right: latched down or released;
+  // middle: nothing.
+  void ImageMouseDown(Qt::MouseButton button);
+  // The left button's release lets the button go up; the others do nothing.
+  void FrameMouseUp(Qt::MouseButton button);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -36,6 +44,7 @@ class TKQButton : public QWidget {
 
  private:
   void SetPressed(uint8_t pressed);
+  void DrawButton(QPainter& painter) const;
 
   const PanelButton button_;
   uint8_t grey_ = 1;

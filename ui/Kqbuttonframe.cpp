@@ -1,4 +1,4 @@
-#include "ui/KqButtonFrame.h"
+#include "ui/Kqbuttonframe.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -34,18 +34,25 @@ void TKQButton::SetPressed(uint8_t pressed) {
 
 void TKQButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  QPoint cell = Cell();
+  DrawButton(painter);
+}
+
+void TKQButton::DrawButton(QPainter& painter) const {
+  const QPoint cell = Cell();
   painter.drawImage(QRect(0, 0, width(), height()), ArtImage("Buttons"),
                     QRect(cell.x() * kSize, cell.y() * kSize, kSize, kSize));
 }
 
 // Qt keeps sending the pointer's events to the widget pressed until every button is up,
 // so the left button's release arrives here wherever it happens.
-void TKQButton::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) SetPressed(1);
-  else if (event->button() == Qt::RightButton) SetPressed(IsPressed() ? 0 : 1);
+void TKQButton::mousePressEvent(QMouseEvent* event) { ImageMouseDown(event->button()); }
+void TKQButton::mouseReleaseEvent(QMouseEvent* event) { FrameMouseUp(event->button()); }
+
+void TKQButton::ImageMouseDown(Qt::MouseButton button) {
+  if (button == Qt::LeftButton) SetPressed(1);
+  else if (button == Qt::RightButton) SetPressed(IsPressed() ? 0 : 1);
 }
 
-void TKQButton::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) SetPressed(0);
+void TKQButton::FrameMouseUp(Qt::MouseButton button) {
+  if (button == Qt::LeftButton) SetPressed(0);
 }

@@ -1,4 +1,4 @@
-#include "ui/KnobFrame.h"
+#include "ui/Knobframe.h"
 
 #include <QPainter>
 #include <cmath>
@@ -18,14 +18,14 @@ TKnob::TKnob(QWidget* parent) : TDragFrame(parent) {
 }
 
 void TKnob::SetOutput(std::atomic<uint32_t>* target) {
-  output_ = target;
-  if (output_) output_->store(value_, std::memory_order_relaxed);
+  outputTarget_ = target;
+  if (outputTarget_) outputTarget_->store(value_, std::memory_order_relaxed);
 }
 
 void TKnob::SetValue(uint8_t v) {
   if (v == value_) return;
   value_ = v;
-  if (output_) output_->store(v, std::memory_order_relaxed);
+  if (outputTarget_) outputTarget_->store(v, std::memory_order_relaxed);
   update();
 }
 
@@ -59,6 +59,10 @@ void TKnob::FrameMouseMove(int x, int y) {
 
 void TKnob::paintEvent(QPaintEvent*) {
   QPainter painter(this);
+  DrawKnob(painter);
+}
+
+void TKnob::DrawKnob(QPainter& painter) const {
   painter.drawImage(0, 0, Face());
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(QPen(Qt::white, 3, Qt::SolidLine, Qt::RoundCap));

@@ -8,6 +8,8 @@
 
 #include "ui/DragFrame.h"
 
+class QPainter;
+
 class TKnob : public TDragFrame {
   Q_OBJECT
 
@@ -17,6 +19,7 @@ class TKnob : public TDragFrame {
   uint8_t Value() const { return value_; }
   // The target (may be null) takes the current value at once.
   void SetOutput(std::atomic<uint32_t>* target);
+  std::atomic<uint32_t>* OutputTarget() const { return outputTarget_; }
   void SetValue(uint8_t v);
   // The end of the pointer line drawn for the current value.
   QPoint PointerTip() const;
@@ -29,6 +32,9 @@ class TKnob : public TDragFrame {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // The face for the current value: the knob's picture and its pointer line.
+  void DrawKnob(QPainter& painter) const;
+
   uint8_t value_ = 128;
-  std::atomic<uint32_t>* output_ = nullptr;
+  std::atomic<uint32_t>* outputTarget_ = nullptr;
 };

@@ -44,7 +44,8 @@ class TURLLabel : public QLabel {
   const QString& URLCaption() const { return urlCaption_; }
   // Once set, produced texts no longer replace the caption.
   void SetCaption(const QString& text);
-  QString Caption() const { return text(); }
+  QString GetCaption() const { return text(); }
+  bool CaptionSet() const { return captionSet_; }
   void SetShowPrefix(bool show);
   bool ShowPrefix() const { return showPrefix_; }
   void SetLabelType(TLabelType type);
@@ -55,7 +56,7 @@ class TURLLabel : public QLabel {
   void SetURLAsHint(bool asHint);
   bool URLAsHint() const { return urlAsHint_; }
   void SetHint(const QString& text) { setToolTip(text); }
-  QString Hint() const { return toolTip(); }
+  QString GetHint() const { return toolTip(); }
 
   // Runs the click: clicked(), then opens the link where the label's type allows.
   void Click();
@@ -73,6 +74,12 @@ class TURLLabel : public QLabel {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  // The pointer comes over the label and leaves it: an Auto label shows its link look
+  // meanwhile.
+  void CMMouseEnter();
+  void CMMouseLeave();
+  // Copies the look given into one of the label's two, and repaints.
+  void SetAFont(LabelFont& target, const LabelFont& look);
   void CheckLinkAble();
   void SetTheCaption();
   void SetURLCaption(const QString& text);
@@ -90,5 +97,9 @@ class TURLLabel : public QLabel {
   TLabelType labelType_ = Auto;
   TLinkType linkType_ = ltHTTP;
   bool linkAble_ = false;
-  bool urlAsHint_ = true;
+  bool urlAsHint_ = false;  // true once built
 };
+
+// The program that opens files ending in the extension given (".html"), or an empty
+// string when the desktop has none.
+QString GetProgramPathFromExt(const QString& extension);

@@ -1,4 +1,4 @@
-#include "ui/SliderFrame.h"
+#include "ui/Sliderframe.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -47,5 +47,9 @@ void TSlider::FrameMouseMove(int, int y) {
 void TSlider::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.drawImage(0, 0, Track());
+  DrawThumb(painter);
+}
+
+void TSlider::DrawThumb(QPainter& painter) const {
   painter.drawImage(ThumbRect(position_).topLeft(), Thumb());
 }

@@ -7,6 +7,8 @@
 
 #include "ui/DragFrame.h"
 
+class QPainter;
+
 class TSlider : public TDragFrame {
   Q_OBJECT
 
@@ -26,5 +28,8 @@ class TSlider : public TDragFrame {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // The thumb's picture at ThumbRect(Position()).
+  void DrawThumb(QPainter& painter) const;
+
   uint8_t position_ = 128;
 };

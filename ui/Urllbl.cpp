@@ -1,6 +1,7 @@
-#include "ui/UrlLabel.h"
+#include "ui/Urllbl.h"
 
 #include <QDesktopServices>
+#include <QMimeDatabase>
 #include <QMouseEvent>
 #include <QStandardPaths>
 #include <QUrl>
@@ -16,15 +17,24 @@ void OpenAddress(const QString& address) {
 
 }  // namespace
 
+// The hint of a new label stays empty: the address is set before URLAsHint is.
 TURLLabel::TURLLabel(QWidget* parent) : QLabel(parent) {
   setCursor(Qt::PointingHandCursor);
-  setTextFormat(Qt::PlainText);  // an "&" or a "<" shows as itself
   linkFont_ = {font(), QColor(0, 0, 0xFF)};
   linkFont_.font.setUnderline(true);
   passiveFont_ = {font(), palette().color(QPalette::WindowText)};
   CheckLinkAble();
   SetURL(kDefaultWebAddress);
   SetViewFont();
+  setTextFormat(Qt::PlainText);  // an "&" or a "<" shows as itself
+  urlAsHint_ = true;
+}
+
+QString GetProgramPathFromExt(const QString& extension) {
+  const QMimeType type =
+      QMimeDatabase().mimeTypeForFile("name" + extension, QMimeDatabase::MatchExtension);
+  if (!type.isValid() || type.isDefault()) return {};
+  return QStandardPaths::findExecutable("xdg-open");
 }
 
 QString TURLLabel::Prefix(TLinkType type) {
@@ -43,14 +53,12 @@ void TURLLabel::ShowFont(const LabelFont& look) {
   setPalette(colours);
 }
 
-// The shown look is not re-chosen here.
-void TURLLabel::SetLinkFont(const LabelFont& look) {
-  linkFont_ = look;
-  update();
-}
+void TURLLabel::SetLinkFont(const LabelFont& look) { SetAFont(linkFont_, look); }
+void TURLLabel::SetPassiveFont(const LabelFont& look) { SetAFont(passiveFont_, look); }
 
-void TURLLabel::SetPassiveFont(const LabelFont& look) {
-  passiveFont_ = look;
+// The shown look is not re-chosen here.
+void TURLLabel::SetAFont(LabelFont& target, const LabelFont& look) {
+  target = look;
   update();
 }
 
@@ -84,9 +92,13 @@ void TURLLabel::SetLinkType(TLinkType type) {
   SetTheCaption();
 }
 
-// Web and mail links open through the desktop's opener, which has to be installed.
+// Web and mail links open through the desktop's opener, which has to be installed; a web
+// page needs a known type for both of its extensions.
 void TURLLabel::CheckLinkAble() {
-  if (linkType_ == ltHTTP || linkType_ == ltMailTo)
+  if (linkType_ == ltHTTP)
+    linkAble_ = !GetProgramPathFromExt(".html").isEmpty() &&
+                !GetProgramPathFromExt(".htm").isEmpty();
+  else if (linkType_ == ltMailTo)
     linkAble_ = !QStandardPaths::findExecutable("xdg-open").isEmpty();
 }
 
@@ -114,11 +126,19 @@ void TURLLabel::SetURLAsHint(bool asHint) {
 
 void TURLLabel::enterEvent(QEnterEvent* event) {
   QLabel::enterEvent(event);
-  if (labelType_ == Auto) ShowFont(linkFont_);
+  CMMouseEnter();
 }
 
 void TURLLabel::leaveEvent(QEvent* event) {
   QLabel::leaveEvent(event);
+  CMMouseLeave();
+}
+
+void TURLLabel::CMMouseEnter() {
+  if (labelType_ == Auto) ShowFont(linkFont_);
+}
+
+void TURLLabel::CMMouseLeave() {
   if (labelType_ == Auto) ShowFont(passiveFont_);
 }
 
