@@ -193,9 +193,7 @@ void StartEmulation(const std::string& romFile) {
 
 void StopEmulation() {
   if (!EmulatorThread) return;
-  EmulatorThread->Terminate();
-  EmulatorThread->WaitFor();
-  EmulatorThread.reset();
+  EmulatorThread.reset();  // terminates the thread and waits for it, serving its calls
   // What came too late for the last slice.
   RunOperationsBetweenSlices();
 }
