@@ -173,7 +173,12 @@ void SliceService(int32_t count) {
   ThrottleSlice(count);  // last: its sleep follows all other work of the slice
 }
 
-bool BoardShutdown(std::error_code* error) { return NvrShutdown(error); }
+bool BoardShutdown(std::error_code* error) {
+  // A run whose ROM never loaded ran nothing: the patch memory file stays as it was, and
+  // none is made where there was none (it would hide the factory state at every start).
+  if (!RomInstalled) NvrDiscard();
+  return NvrShutdown(error);
+}
 
 void StartEmulation(const std::string& romFile) {
   if (EmulatorThread) return;
@@ -224,6 +229,7 @@ void RunBetweenSlices(std::function<void()> operation) {
 
 void BoardRestoreStartValues() {
   InitMemoryMap();
+  SetNvrDirectory("");
   std::memset(M68kRegs, 0, sizeof M68kRegs);
   M68kUSP = M68kSSP = M68kPC = 0;
   M68kSR = 0;

@@ -33,8 +33,8 @@ void BoardSetup(const std::string& romFile = kRomFileName);
 // After every slice, with the slice's instruction count (0 while paused): first the
 // operations waiting in RunBetweenSlices, then each device's service, the pacing last.
 void SliceService(int32_t count);
-// Program end: the patch memory is written back; false, with the system's reason in
-// error, when that failed.
+// Program end: the patch memory is written back, unless the ROM image never loaded;
+// false, with the system's reason in error, when that failed.
 bool BoardShutdown(std::error_code* error = nullptr);
 
 // The emulation thread. StartEmulation starts it once (a second call does nothing): it
@@ -64,6 +64,6 @@ extern std::atomic<int32_t> LastSliceCount;
 
 // For a process that builds the board more than once (tests, the headless runner):
 // the bus, the processor's registers and every value that no unit's start-up sets
-// (request flags, timer count, latches, DAC values, LCD registers, panel inputs) back
-// at their program-start state. Called before BoardInit.
+// (request flags, timer count, latches, DAC values, LCD registers, panel inputs, no
+// patch-memory directory) back at their program-start state. Called before BoardInit.
 void BoardRestoreStartValues();

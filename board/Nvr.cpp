@@ -9,7 +9,7 @@
 uint8_t NvrImage[kNvrSize];
 
 namespace {
-std::string directoryOverride;
+std::string directory;  // empty: no files
 }
 
 uint32_t NvrReadByte(uint32_t address) { return ImageReadByte(NvrImage, address); }
@@ -24,18 +24,18 @@ void NvrMap() {
   MapWriteHandlers(kNvrBase, kNvrSize, NvrWriteByte, NvrWriteWord, NvrWriteLong);
 }
 
-void SetNvrDirectory(const std::string& directory) {
-  directoryOverride = directory;
-  if (!directoryOverride.empty() && directoryOverride.back() != '/') directoryOverride += '/';
+void SetNvrDirectory(const std::string& folder) {
+  directory = folder;
+  if (!directory.empty() && directory.back() != '/') directory += '/';
 }
 
-std::string NvrDirectory() { return directoryOverride.empty() ? ProgramDirectory() : directoryOverride; }
+std::string NvrDirectory() { return directory; }
 
 bool LoadNvrFile(const std::string& name) { return LoadImageFile(name, NvrImage); }
 
 bool SaveNvrFile(const std::string& name, std::error_code* error) { return ReplaceFile(name, NvrImage, error); }
 
-bool LoadFactoryNvr() { return LoadNvrFile(NvrDirectory() + kFactoryNvrFileName); }
+bool LoadFactoryNvr() { return !directory.empty() && LoadNvrFile(directory + kFactoryNvrFileName); }
 
 namespace {
 
@@ -52,17 +52,16 @@ struct NvrOwner {
 
 }  // namespace
 
-TNVR::TNVR() {
-  std::error_code failure;
-  // A directory that cannot be locked for another reason (it is missing, say) is saved
-  // to all the same; the save then reports what is wrong with it.
-  inUseElsewhere_ = !lock_.Acquire(NvrDirectory(), &failure) && failure == FileError::Locked;
+TNVR::TNVR() : directory_(directory) {
   std::memset(NvrImage, 0, sizeof NvrImage);
-  if (!LoadNvrFile(NvrDirectory() + kNvrFileName)) LoadFactoryNvr();
+  if (directory_.empty()) return;
+  lock_.Acquire(directory_, &lockFailure_);
+  if (!LoadNvrFile(directory_ + kNvrFileName)) LoadFactoryNvr();
 }
 
 TNVR::~TNVR() {
-  if (!discarded_ && !inUseElsewhere_) SaveNvrFile(NvrDirectory() + kNvrFileName, &saveError);
+  if (!discarded_ && !directory_.empty() && !InUseElsewhere())
+    SaveNvrFile(directory_ + kNvrFileName, &saveError);
 }
 
 void NvrInit() {
@@ -71,6 +70,12 @@ void NvrInit() {
 }
 
 bool NvrInUseElsewhere() { return owner.nvr && owner.nvr->InUseElsewhere(); }
+
+std::error_code NvrLockFailure() { return owner.nvr ? owner.nvr->LockFailure() : std::error_code(); }
+
+void NvrDiscard() {
+  if (owner.nvr) owner.nvr->Discard();
+}
 
 bool NvrShutdown(std::error_code* error) {
   saveError.clear();

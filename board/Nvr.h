@@ -1,6 +1,7 @@
 // The 16 KB battery-backed patch memory. Loaded from "Tarvelion.nvr" (else the factory
 // state "Factory.nvr") at start and written back to "Tarvelion.nvr" at exit, both in the
-// patch-memory directory: the program's own directory unless told otherwise.
+// patch-memory directory: the window program's own directory. Without a directory (the
+// headless runner without one, tests) the patch memory starts blank and touches no file.
 #pragma once
 
 #include <cstdint>
@@ -24,9 +25,9 @@ void NvrWriteLong(uint32_t address, uint32_t value);
 
 void NvrMap();
 
-// Where "Tarvelion.nvr" and "Factory.nvr" live, with a trailing '/'. Set it before
-// BoardInit to use another directory than the program's (tests, tools).
-void SetNvrDirectory(const std::string& directory);
+// Where "Tarvelion.nvr" and "Factory.nvr" live, with a trailing '/'; empty: nowhere,
+// as at program start. Set it before BoardInit.
+void SetNvrDirectory(const std::string& folder);
 std::string NvrDirectory();
 
 // A file of exactly 16384 bytes replaces the patch memory; any other leaves it as it was.
@@ -34,14 +35,15 @@ bool LoadNvrFile(const std::string& name);
 // Replaces the file with the patch memory; on failure the old file stays as it was and
 // error, if given, holds the reason.
 bool SaveNvrFile(const std::string& name, std::error_code* error = nullptr);
-// The factory state, "Factory.nvr", into the patch memory.
+// The factory state, "Factory.nvr", into the patch memory (false without a directory).
 bool LoadFactoryNvr();
 
-// The patch memory's keeper for one run of the program. Its constructor takes the lock
-// on the patch-memory directory, so that two programs never both write one
-// "Tarvelion.nvr", and loads the patch memory: zeros, then "Tarvelion.nvr", else
-// "Factory.nvr", failures passing silently. Its destructor writes "Tarvelion.nvr",
-// whether or not anything changed, unless another program holds the directory.
+// The patch memory's keeper for one run of the program, in the directory set at its
+// construction (none: zeros, no file touched). Its constructor takes the lock on the
+// directory, so that two programs never both write one "Tarvelion.nvr", and loads the
+// patch memory: zeros, then "Tarvelion.nvr", else "Factory.nvr", failures passing
+// silently. Its destructor writes "Tarvelion.nvr", whether or not anything changed,
+// unless another program holds the directory.
 class TNVR {
  public:
   TNVR();
@@ -54,11 +56,16 @@ class TNVR {
   void Discard() { discarded_ = true; }
   // Another program holds the directory: this one reads the patch memory but never
   // writes it.
-  bool InUseElsewhere() const { return inUseElsewhere_; }
+  bool InUseElsewhere() const { return lockFailure_ == FileError::Locked; }
+  // Why the directory is not held: FileError::Locked (another program holds it), or the
+  // system's reason where no lock could be taken (a folder without read permission, a
+  // file system without locks); nothing while held or without a directory.
+  std::error_code LockFailure() const { return lockFailure_; }
 
  private:
+  const std::string directory_;
   FolderLock lock_;
-  bool inUseElsewhere_ = false;
+  std::error_code lockFailure_;
   bool discarded_ = false;
 };
 
@@ -66,6 +73,12 @@ class TNVR {
 void NvrInit();
 // True while another program holds the patch-memory directory: this one will not save.
 bool NvrInUseElsewhere();
+// TNVR::LockFailure of the one TNVR. A directory that could not be locked for a reason
+// of the system's own is still saved to at exit: the program cannot tell whether another
+// uses it, and the user is told so.
+std::error_code NvrLockFailure();
+// The run changed nothing worth keeping (its ROM never loaded): NvrShutdown writes nothing.
+void NvrDiscard();
 // At exit: destroys the TNVR, which writes "Tarvelion.nvr". False, with the system's
 // reason in error, when that save failed; true when it succeeded or nothing was to be
 // written (another program holds the directory, or no NvrInit since the last shutdown).

@@ -67,6 +67,7 @@ int main(int argc, char** argv) {
   QtUiThread uiThread;
   QtUiThread::Install(&uiThread);
   QuitOnSignals(&app);
+  SetNvrDirectory(ProgramDirectory());
   BoardInit(HostSoundDevice(), HostPerformanceCounter());
   MidiInit(HostMidiSystem());
   int status = 0;

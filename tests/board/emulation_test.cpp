@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -232,23 +233,37 @@ TEST_F(EmulationTest, AResetWhilePausedTakesEffectAtOnceAndRunsWhenReleased) {
   ASSERT_TRUE(ServeUntil([&] { return LastSliceCount != 0; }));
 }
 
-// Without a ROM image no instruction runs: the processor is not reset, the slices go on
-// with no instructions until the program ends, and the patch memory is written back as
-// it was read (an open-bus processor would stack its exception frames all through it).
-TEST_F(EmulationTest, WithoutARomImageNoInstructionRunsAndThePatchMemoryStaysAsRead) {
+// Without a ROM image the user sees the box and the program is asked to end with status
+// 1; meanwhile no instruction runs (the processor is not even reset), and the way out
+// writes no patch memory: an existing file stays byte for byte (an open-bus processor
+// would stack its exception frames all through it), and none is made where there was
+// none (a blank one would hide the factory state at every later start).
+TEST_F(EmulationTest, WithoutARomImageNothingRunsAndNoPatchMemoryIsWritten) {
   const std::vector<uint8_t> patches = kqtest::Pattern(0x4000, 7);
-  kqtest::WriteFile(dir.File("Tarvelion.nvr"), patches);
-  Build(nullptr);
-  StartEmulation(dir.File("none.bin"));
-  ASSERT_TRUE(ServeUntil([&] { return ui.calls > 50; }));
-  EXPECT_EQ(window.quitRequests, 1);
-  EXPECT_EQ(window.status[0], "Running");
-  EXPECT_EQ(LastSliceCount, 0);
-  EXPECT_EQ(M68kPC, 0u);
-  EXPECT_EQ(M68kRegs[15], 0u);
-  StopEmulation();
-  EXPECT_TRUE(BoardShutdown());
-  EXPECT_EQ(kqtest::ReadFile(dir.File("Tarvelion.nvr")), patches);
+  for (const bool existing : {true, false}) {
+    SCOPED_TRACE(existing ? "a patch memory file" : "no patch memory file");
+    std::filesystem::remove(dir.File("Tarvelion.nvr"));
+    if (existing) kqtest::WriteFile(dir.File("Tarvelion.nvr"), patches);
+    window.messages.clear();
+    window.quitRequests = 0;
+    ui.calls = 0;
+    Build(nullptr);
+    StartEmulation(dir.File("none.bin"));
+    ASSERT_TRUE(ServeUntil([&] { return ui.calls > 50; }));
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].caption, "ROM image missing");
+    EXPECT_EQ(window.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(window.quitRequests, 1);
+    EXPECT_EQ(LastSliceCount, 0);
+    EXPECT_EQ(M68kPC, 0u);
+    EXPECT_EQ(M68kRegs[15], 0u);
+    StopEmulation();
+    EXPECT_TRUE(BoardShutdown());
+    EXPECT_EQ(std::filesystem::exists(dir.File("Tarvelion.nvr")), existing);
+    if (existing) {
+      EXPECT_EQ(kqtest::ReadFile(dir.File("Tarvelion.nvr")), patches);
+    }
+  }
 }
 
 TEST_F(EmulationTest, AnExceptionInASliceServiceEndsTheThreadAndTheWindowsCarryOn) {

@@ -130,7 +130,7 @@ TEST_F(PatchMemoryTest, ExitWritesTheFileEvenWhenItWasUnusable) {
   WriteFile(dir.File("Tarvelion.nvr"), Pattern(0x4001, 3));
   NvrInit();
   NvrWriteLong(0x18000, 0x12345678);
-  EXPECT_TRUE(BoardShutdown());
+  EXPECT_TRUE(NvrShutdown());
   auto saved = ReadFile(dir.File("Tarvelion.nvr"));
   ASSERT_EQ(saved.size(), 0x4000u);
   EXPECT_EQ((std::vector<uint8_t>(saved.begin(), saved.begin() + 4)),
@@ -141,7 +141,7 @@ TEST_F(PatchMemoryTest, ExitWritesTheFileEvenWhenItWasUnusable) {
   NvrInit();
   kqtest::FileSizeLimit full(1000);
   std::error_code failure;
-  EXPECT_FALSE(BoardShutdown(&failure));
+  EXPECT_FALSE(NvrShutdown(&failure));
   EXPECT_TRUE(failure);
 }
 
@@ -156,7 +156,7 @@ TEST_F(PatchMemoryTest, ASecondProgramOnTheSameFolderDoesNotSave) {
   EXPECT_TRUE(NvrInUseElsewhere());
   EXPECT_EQ(Nvr(), first);
   NvrWriteLong(0x18000, 0x12345678);
-  EXPECT_TRUE(BoardShutdown());
+  EXPECT_TRUE(NvrShutdown());
   EXPECT_EQ(ReadFile(dir.File("Tarvelion.nvr")), first);
 
   firstProgram.Release();
@@ -194,15 +194,22 @@ TEST_F(PatchMemoryTest, AFailedSaveKeepsTheOldFile) {
   EXPECT_EQ(ReadFile(dir.File("Tarvelion.nvr")), live);
 }
 
-TEST(NvrDirectory, IsTheProgramsOwnUnlessSet) {
+// Without a directory no file is read, locked or written: a blank patch memory.
+TEST(NvrDirectory, NoneUnlessSet) {
+  TempDir dir;
+  WriteFile(dir.File("Tarvelion.nvr"), Pattern(0x4000, 9));
+  SetNvrDirectory(dir.Path());
+  EXPECT_EQ(NvrDirectory(), dir.Path() + "/");
   SetNvrDirectory("");
-  std::string own = NvrDirectory();
-  ASSERT_FALSE(own.empty());
-  EXPECT_EQ(own.back(), '/');
-  EXPECT_TRUE(std::filesystem::equivalent(own, std::filesystem::read_symlink("/proc/self/exe").parent_path()));
-  SetNvrDirectory("/some/where");
-  EXPECT_EQ(NvrDirectory(), "/some/where/");
-  SetNvrDirectory("");
+  EXPECT_EQ(NvrDirectory(), "");
+  std::fill(NvrImage, NvrImage + 0x4000, 0x77);
+  NvrInit();
+  EXPECT_EQ(std::count(NvrImage, NvrImage + 0x4000, 0), 0x4000);
+  EXPECT_FALSE(NvrLockFailure());
+  EXPECT_FALSE(LoadFactoryNvr());
+  NvrWriteLong(0x18000, 0x12345678);
+  EXPECT_TRUE(NvrShutdown());
+  EXPECT_EQ(ReadFile(dir.File("Tarvelion.nvr")), Pattern(0x4000, 9));
 }
 
 }  // namespace
