@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
+#include <cstdio>
 
 #include "board/Adc.h"
 #include "board/Cpu.h"
@@ -33,6 +34,7 @@
 #include "ui/Kqbuttonframe.h"
 #include "ui/MidiSelectForm.h"
 #include "ui/PanelStyle.h"
+#include "ui/SessionEnd.h"
 #include "ui/Sliderframe.h"
 
 namespace {
@@ -233,6 +235,11 @@ void TMainForm::SetStatusText(StatusPanel panel, const std::string& text) {
 
 MessageChoice TMainForm::ShowMessage(const std::string& text, const std::string& caption,
                                      MessageButtons buttons, MessageIcon icon) {
+  // The session is ending: nobody is asked any more, but the message is not lost.
+  if (SessionEnding()) {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    return buttons == MessageButtons::Ok ? MessageChoice::Ok : MessageChoice::Cancel;
+  }
   MessageChoice choice = MessageChoice::Cancel;
   OnWindowThread(this, [&] {
     QMessageBox box(isVisible() ? this : nullptr);
@@ -347,8 +354,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   else event->ignore();
 }
 
+// A session that is ending (a signal, a log-out) closes without the question.
 void TMainForm::FormCloseQuery(bool& canClose) {
-  if (!cartridge_->QuerySaveChanges()) canClose = false;
+  if (!SessionEnding() && !cartridge_->QuerySaveChanges()) canClose = false;
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {

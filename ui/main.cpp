@@ -1,13 +1,12 @@
 // The program: the board's start-up, the windows, the event loop, and the way out in
 // order: the windows (the main window stops the emulation thread), the MIDI ports, and
 // last the patch memory written back while nothing runs any more; a failed save is said.
+// The way out is the same whether the window was closed, a signal or the session manager
+// ended the session, or the display went away (then without the windows).
 #include <QApplication>
 #include <QMessageBox>
-#include <QSocketNotifier>
-#include <csignal>
 #include <cstdio>
 #include <exception>
-#include <unistd.h>
 
 #include "board/Emulator.h"
 #include "board/Host.h"
@@ -16,77 +15,89 @@
 #include "platform/HostServices.h"
 #include "ui/BoardAccess.h"
 #include "ui/Forms.h"
+#include "ui/SessionEnd.h"
 
 namespace {
 
-int signalPipe[2] = {-1, -1};
+std::string NvrFile() { return NvrDirectory() + kNvrFileName; }
 
-void OnSignal(int) {
-  const char byte = 1;
-  [[maybe_unused]] ssize_t written = write(signalPipe[1], &byte, 1);
-}
-
-// Ctrl+C and the terminate signal end the event loop like closing the window, without
-// its question about the cartridge, so that the way out still saves the patch memory.
-void QuitOnSignals(QObject* owner) {
-  if (pipe(signalPipe) != 0) return;
-  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, owner);
-  QObject::connect(notifier, &QSocketNotifier::activated, [] {
-    char byte;
-    [[maybe_unused]] ssize_t read = ::read(signalPipe[0], &byte, 1);
-    QCoreApplication::quit();
-  });
-  std::signal(SIGINT, OnSignal);
-  std::signal(SIGTERM, OnSignal);
+// On standard error, and in a box while there is someone to answer it.
+void Say(QMessageBox::Icon icon, const std::string& text) {
+  std::fprintf(stderr, "%s: %s\n", kApplicationTitle, text.c_str());
+  if (SessionEnding()) return;
+  QMessageBox box(icon, kApplicationTitle, QString::fromStdString(text), QMessageBox::Ok);
+  box.exec();
 }
 
 // Another Tarvelion started from the same folder holds the patch memory: this one runs
-// but leaves the file to it.
-void WarnNvrInUse() {
-  const std::string text = "The patch memory \"" + NvrDirectory() + kNvrFileName +
-                           "\" is in use by another Tarvelion.\nThis one runs, but will not save it.";
-  std::fprintf(stderr, "%s: %s\n", kApplicationTitle, text.c_str());
-  QMessageBox::warning(nullptr, kApplicationTitle, QString::fromStdString(text));
+// but leaves the file to it. A folder that cannot be locked at all is still saved to.
+void WarnNvrNotHeld() {
+  const std::error_code failure = NvrLockFailure();
+  if (!failure) return;
+  if (failure == FileError::Locked)
+    Say(QMessageBox::Warning, "The patch memory \"" + NvrFile() +
+                                  "\" is in use by another Tarvelion.\nThis one runs, but will not save it.");
+  else
+    Say(QMessageBox::Warning, "The folder of the patch memory \"" + NvrFile() + "\" cannot be locked: " +
+                                  failure.message() +
+                                  ".\nTarvelion cannot tell whether another one uses it; it saves the patch "
+                                  "memory at exit all the same.");
 }
 
-// The session's patches are lost: the user must know, with the system's reason.
-void ReportFailedSave(const std::error_code& failure) {
-  const std::string text = "The patch memory could not be saved to \"" + NvrDirectory() + kNvrFileName +
-                           "\": " + failure.message();
-  std::fprintf(stderr, "%s: %s\n", kApplicationTitle, text.c_str());
-  QMessageBox::critical(nullptr, kApplicationTitle, QString::fromStdString(text));
+// The way out's last step, once nothing runs: the session's patches are written back;
+// if they are lost, the user must know, with the system's reason. Gives the exit status.
+int SavePatchMemory() {
+  WayOutTaken();
+  std::error_code failure;
+  if (BoardShutdown(&failure)) return 0;
+  Say(QMessageBox::Critical,
+      "The patch memory could not be saved to \"" + NvrFile() + "\": " + failure.message());
+  return 1;
+}
+
+// The display went away and the window system's layer is ending the process (status 1)
+// from inside an event loop: the windows are beyond reach, so the board's messages go to
+// standard error. Inside one of the emulation thread's calls (a box of its slice
+// service) that thread waits for the call, which never returns: it runs nothing, and the
+// patch memory can be saved as it stands.
+void WayOutWithoutDisplay() {
+  SetHostWindow(nullptr);
+  QtUiThread* ui = QtUiThread::Installed();
+  if (!(ui && ui->Serving())) StopEmulation();
+  SavePatchMemory();
 }
 
 }  // namespace
 
 // Exit status 1 after a fatal start-up failure (no ROM image, no emulation thread), an
-// exception that escaped the windows, or a patch memory that could not be saved.
+// exception that escaped the windows, a lost display, or a patch memory that could not
+// be saved.
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(kApplicationTitle);
   QtUiThread uiThread;
   QtUiThread::Install(&uiThread);
-  QuitOnSignals(&app);
+  EndSessionOnRequest(&app);
   SetNvrDirectory(ProgramDirectory());
   BoardInit(HostSoundDevice(), HostPerformanceCounter());
   MidiInit(HostMidiSystem());
+  TakeWayOutAtExit(WayOutWithoutDisplay);
   int status = 0;
   try {
-    if (NvrInUseElsewhere()) WarnNvrInUse();
-    CreateForms();
-    MainForm->show();
-    status = app.exec();
+    WarnNvrNotHeld();
+    // A signal during the box above has ended the session already.
+    if (!SessionEnding()) {
+      CreateForms();
+      MainForm->show();
+      status = app.exec();
+    }
   } catch (const std::exception& failure) {
-    QMessageBox::critical(nullptr, kApplicationTitle, failure.what());
+    Say(QMessageBox::Critical, failure.what());
     status = 1;
   }
   DestroyForms();
   MidiShutdown();
-  std::error_code saveFailure;
-  if (!BoardShutdown(&saveFailure)) {
-    ReportFailedSave(saveFailure);
-    status = 1;
-  }
+  if (SavePatchMemory() != 0) status = 1;
   QtUiThread::Install(nullptr);
   return status;
 }
