@@ -23,6 +23,7 @@ class FileErrorCategoryType final : public std::error_category {
       case FileError::NotARegularFile: return "not a regular file";
       case FileError::WrongSize: return "wrong size";
       case FileError::Locked: return "in use by another process";
+      case FileError::NotRestored: return "written only in part; the old content could not be put back";
     }
     return "unknown file error";
   }
@@ -69,12 +70,16 @@ bool ReadAt(int fd, uint8_t* bytes, size_t n, off_t offset) {
   return true;
 }
 
-bool WriteAt(int fd, const uint8_t* bytes, size_t n, off_t offset) {
+// All n bytes at the offset; false with errno set on an error. written, if given, gets
+// how many bytes did get written, all or some.
+bool WriteAt(int fd, const uint8_t* bytes, size_t n, off_t offset, size_t* written = nullptr) {
+  if (written) *written = 0;
   while (n > 0) {
     ssize_t done = pwrite(fd, bytes, n, offset);
     if (done < 0 && errno == EINTR) continue;
     if (done < 0) return false;
     bytes += done, n -= size_t(done), offset += done;
+    if (written) *written += size_t(done);
   }
   return true;
 }
@@ -170,29 +175,34 @@ bool FollowLinks(std::string path, std::string& target, bool& exists, struct sta
   return false;
 }
 
-// Writes the bytes over the file itself, keeping its inode and so its hard links.
+// Writes the bytes over the file itself, keeping its inode and so its hard links. The
+// whole old content is read first, so that a failed write can put back all it changed.
 bool WriteInPlace(const std::string& path, std::span<const uint8_t> bytes, std::error_code& reason) {
   struct stat st;
-  // Read access, where there is any, gives the bytes to put back after a failed write.
+  // Without read access (a file open only for writing) there is nothing to put back.
   int fd = OpenRegularFile(path, O_RDWR | O_NOFOLLOW, st, reason);
   bool readable = fd >= 0;
   if (fd < 0 && reason == std::errc::permission_denied) fd = OpenRegularFile(path, O_WRONLY | O_NOFOLLOW, st, reason);
   if (fd < 0) return false;
   const size_t oldSize = size_t(st.st_size);
-  std::vector<uint8_t> old(std::min(oldSize, bytes.size()));
-  if (readable && !ReadAt(fd, old.data(), old.size(), 0)) readable = false;
+  std::vector<uint8_t> old(readable ? oldSize : 0);
+  readable = readable && ReadAt(fd, old.data(), oldSize, 0);
+  // How many bytes from the start may no longer be the old ones.
+  size_t changed = 0;
   // Room for a longer file first: on a full disk nothing has changed yet.
-  bool written = bytes.size() <= oldSize || fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) == 0 ||
-                 errno == EOPNOTSUPP || errno == ENOSYS;
-  if (written) {
-    written = WriteAt(fd, bytes.data(), bytes.size(), 0) &&
-              (bytes.size() >= oldSize || ftruncate(fd, off_t(bytes.size())) == 0) && fsync(fd) == 0;
-    if (!written) {
-      reason = LastError();
-      if (readable && WriteAt(fd, old.data(), old.size(), 0) && ftruncate(fd, off_t(oldSize)) == 0) fsync(fd);
-    }
-  } else {
+  bool written = (bytes.size() <= oldSize || fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) == 0 ||
+                  errno == EOPNOTSUPP || errno == ENOSYS) &&
+                 WriteAt(fd, bytes.data(), bytes.size(), 0, &changed);
+  if (written && bytes.size() < oldSize) {
+    written = ftruncate(fd, off_t(bytes.size())) == 0;
+    if (written) changed = oldSize;  // the old tail is gone too
+  }
+  written = written && fsync(fd) == 0;
+  if (!written) {
     reason = LastError();
+    const bool restored = changed == 0 || (readable && WriteAt(fd, old.data(), std::min(changed, oldSize), 0) &&
+                                           ftruncate(fd, off_t(oldSize)) == 0 && fsync(fd) == 0);
+    if (!restored) reason = FileError::NotRestored;
   }
   close(fd);
   return written;

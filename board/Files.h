@@ -19,6 +19,7 @@ enum class FileError {
   NotARegularFile = 1,  // a FIFO, device or socket: never opened for the content
   WrongSize,            // not of the size asked for, or changed while it was read
   Locked,               // FolderLock: another process holds the folder
+  NotRestored,          // a write in place failed part-way and the old content is not back
 };
 const std::error_category& FileErrorCategory();
 std::error_code make_error_code(FileError error);
@@ -39,9 +40,10 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_
 // read whole; any other file leaves image as it was and gives false.
 bool LoadImageFile(const std::string& path, std::span<uint8_t> image, std::error_code* error = nullptr);
 
-// Puts bytes into the file at path so that, on any failure, the old file stays as it was
-// and no temporary is left; where an error is asked for, it gets the system's reason
-// (permission denied, read-only file system, no space left, is a directory...).
+// Puts bytes into the file at path so that, on a failure, the old file stays as it was
+// (unless the reason is FileError::NotRestored, below) and no temporary is left; where an
+// error is asked for, it gets the system's reason (permission denied, read-only file
+// system, no space left, is a directory...).
 //  - The new content goes into a temporary beside the file, "<name>.tarvelion-XXXXXX",
 //    that is flushed to disk and renamed over the file; then the folder is flushed, so
 //    the new name survives a power loss (if only that last flush fails, the failure is
@@ -57,7 +59,8 @@ bool LoadImageFile(const std::string& path, std::span<uint8_t> image, std::error
 //  - A file with more than one hard link is written in place, the only way to keep the
 //    links; so is a writable file in a folder that lets no new file be made or renamed.
 //    Room for a longer file is reserved first, and if a write still fails part-way the
-//    old bytes are written back (when the file could be read).
+//    whole old content and size are put back; where that cannot be done (the file could
+//    not be read, or putting back failed too) the reason is FileError::NotRestored.
 //  - The replacement keeps the old file's permissions, and its owner and group where
 //    the system allows; a new file gets those of any newly created file (0666 less the
 //    umask).

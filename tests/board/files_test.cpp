@@ -1,11 +1,17 @@
 // Whole-file reads, the replacement of a file and the lock on a folder.
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fcntl.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -22,6 +28,46 @@ using kqtest::TempDir;
 using kqtest::WriteFile;
 
 std::error_code Errno(std::errc error) { return std::make_error_code(error); }
+std::error_code LastErrno() { return {errno, std::generic_category()}; }
+
+// The reason that run gives, run in a child process, so that what it changes of the
+// process (its user, the calls it makes fail) ends with it. The reason's category is an
+// object at the same address in both processes.
+std::error_code InChild(const std::function<std::error_code()>& run) {
+  struct Reason {
+    int value;
+    const std::error_category* category;
+  } reason{};
+  int channel[2];
+  if (pipe(channel) != 0) return LastErrno();
+  const pid_t child = fork();
+  if (child == 0) {
+    close(channel[0]);
+    const std::error_code error = run();
+    reason = {error.value(), &error.category()};
+    _exit(write(channel[1], &reason, sizeof reason) == sizeof reason ? 0 : 1);
+  }
+  close(channel[1]);
+  const bool told = child > 0 && read(channel[0], &reason, sizeof reason) == sizeof reason;
+  close(channel[0]);
+  if (child > 0) waitpid(child, nullptr, 0);
+  if (!told) ADD_FAILURE() << "the child process gave no reason";
+  return told ? std::error_code(reason.value, *reason.category) : Errno(std::errc::no_child_process);
+}
+
+// From here on, every fsync of this process fails as on a failing disk.
+std::error_code FailFlushes() {
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fsync, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+  };
+  const sock_fprog program = {sizeof filter / sizeof *filter, filter};
+  if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+    return LastErrno();
+  return {};
+}
 
 // While it lives, a call that blocks ends the test program rather than hanging it.
 class Deadline {
@@ -136,6 +182,8 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
     std::error_code error;                              // none: saved
     std::function<void(const TempDir&)> check = {};     // after a save
     size_t diskLeft = 0;                                // 0: room enough
+    size_t length = 0;                                  // of fresh saved; 0: all of it
+    bool failingFlushes = false;                        // every fsync fails
   };
   const Case cases[] = {
       {"a read-only file (for the superuser too: it has no write permission at all)",
@@ -206,13 +254,21 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
          return "f";
        },
        Errno(std::errc::file_too_large), {}, 1500},
-      {"a full disk under a hard link: the old bytes are put back",
+      {"a full disk under a hard link: the bytes written are put back, and no more, which would not fit",
        [&](const TempDir& dir) {
          WriteFile(dir.File("f"), old);
          link(dir.File("f").c_str(), dir.File("g").c_str());
          return "f";
        },
        Errno(std::errc::file_too_large), {}, 1500},
+      {"a failing disk under a hard link, after a shorter content cut the file: every old byte is put back, "
+       "though not known to be on disk",
+       [&](const TempDir& dir) {
+         WriteFile(dir.File("f"), old);
+         link(dir.File("f").c_str(), dir.File("g").c_str());
+         return "f";
+       },
+       FileError::NotRestored, {}, 0, 1000, true},
       {"temporaries of the file left by a killed save, and others",
        [&](const TempDir& dir) {
          for (const char* name : {"f", "f.tarvelion-AbC123", "f.tarvelion-Live42", "f.tarvelion-AbC12",
@@ -235,13 +291,23 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
     TempDir dir;
     const std::string name = c.setUp(dir);
     const auto untouched = Snapshot(dir);
+    const std::span<const uint8_t> content(fresh.data(), c.length ? c.length : fresh.size());
     std::error_code error;
     bool saved;
     {
       Deadline deadline;
       std::optional<kqtest::FileSizeLimit> full;
       if (c.diskLeft) full.emplace(c.diskLeft);
-      saved = ReplaceFile(dir.File(name), fresh, &error);
+      if (c.failingFlushes) {
+        error = InChild([&] {
+          std::error_code reason = FailFlushes();
+          if (!reason) ReplaceFile(dir.File(name), content, &reason);
+          return reason;
+        });
+        saved = !error;
+      } else {
+        saved = ReplaceFile(dir.File(name), content, &error);
+      }
     }
     EXPECT_EQ(error, c.error) << error.message();
     EXPECT_EQ(saved, !c.error);
