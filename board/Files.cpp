@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -208,10 +209,64 @@ bool WriteInPlace(const std::string& path, std::span<const uint8_t> bytes, std::
   return written;
 }
 
-// The old file's owner and group, as far as the system allows: only a superuser gives a
-// file away, and others may keep a group of theirs.
-void KeepOwner(int fd, const struct stat& old) {
-  [[maybe_unused]] const bool kept = fchown(fd, old.st_uid, old.st_gid) == 0 || fchown(fd, uid_t(-1), old.st_gid) == 0;
+// What get(buffer, size) gives, a list or value of extended attributes, whose size is
+// asked first (a size of 0) and may grow before it is read; false with errno set.
+template <typename Get>
+bool GetSized(Get get, std::vector<char>& out) {
+  for (;;) {
+    ssize_t size = get(nullptr, 0);
+    if (size < 0) return false;
+    out.resize(size_t(size));
+    size = get(out.data(), out.size());
+    if (size >= 0) {
+      out.resize(size_t(size));
+      return true;
+    }
+    if (errno != ERANGE) return false;
+  }
+}
+
+// The names in a list of extended attributes, each ended by a 0.
+std::vector<std::string> AttributeNames(const std::vector<char>& list) {
+  std::vector<std::string> names;
+  for (size_t at = 0; at < list.size(); at += names.back().size() + 1) names.emplace_back(&list[at]);
+  return names;
+}
+
+// Gives the open file the extended attributes of the file at path (ACLs among them), and
+// only those; false where any cannot be read, set or removed. A file system without
+// them has none to copy.
+bool CopyAttributes(const std::string& path, int fd) {
+  std::vector<char> list, value, present;
+  if (!GetSized([&](char* b, size_t n) { return llistxattr(path.c_str(), b, n); }, list)) return errno == ENOTSUP;
+  const std::vector<std::string> names = AttributeNames(list);
+  if (!GetSized([&](char* b, size_t n) { return flistxattr(fd, b, n); }, list))
+    return errno == ENOTSUP && names.empty();
+  // A new file may come with attributes of its own, such as an ACL taken from the folder.
+  for (const std::string& name : AttributeNames(list))
+    if (std::find(names.begin(), names.end(), name) == names.end() && fremovexattr(fd, name.c_str()) != 0)
+      return false;
+  for (const std::string& name : names) {
+    if (!GetSized([&](char* b, size_t n) { return lgetxattr(path.c_str(), name.c_str(), b, n); }, value))
+      return false;
+    // An equal value is not set again: that may need a permission the user lacks.
+    const bool same = GetSized([&](char* b, size_t n) { return fgetxattr(fd, name.c_str(), b, n); }, present) &&
+                      present == value;
+    if (!same && fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0) return false;
+  }
+  return true;
+}
+
+// Gives the temporary everything of the old file but its content: owner, group,
+// extended attributes and permissions; false where the system does not allow all of
+// them (only a superuser gives a file away; others may keep a group of theirs).
+bool KeepWhatTheFileWas(int fd, const std::string& path, const struct stat& old) {
+  struct stat now;
+  const bool owned = fchown(fd, old.st_uid, old.st_gid) == 0 ||
+                     (fstat(fd, &now) == 0 && now.st_uid == old.st_uid && now.st_gid == old.st_gid);
+  // The permissions last: a change of owner or ACL can clear the set-user and set-group bits.
+  if (!owned || !CopyAttributes(path, fd) || fchmod(fd, old.st_mode & 07777) != 0) return false;
+  return fstat(fd, &now) == 0 && (now.st_mode & 07777) == (old.st_mode & 07777);
 }
 
 bool InPlaceMayHelp(int error) { return error == EACCES || error == EPERM; }
@@ -245,18 +300,17 @@ bool Replace(const std::string& path, std::span<const uint8_t> bytes, std::error
     reason = LastError();
     return false;
   }
-  bool written = WriteAt(fd, bytes.data(), bytes.size(), 0) && fsync(fd) == 0;
-  if (written && exists) {
-    KeepOwner(fd, st);
-    written = fchmod(fd, st.st_mode & 07777) == 0;
-  }
+  bool written = WriteAt(fd, bytes.data(), bytes.size(), 0);
+  // A replacement that cannot be what the old file was gives way to a write in place.
+  const bool kept = !written || !exists || KeepWhatTheFileWas(fd, target, st);
+  written = written && kept && fsync(fd) == 0;
   // The temporary stays locked until it is renamed: a save of the same file in another
   // process must not take it for a stale one.
   if (!written || rename(temporary.c_str(), target.c_str()) != 0) {
     const int error = errno;
     unlink(temporary.c_str());
     close(fd);
-    if (written && exists && InPlaceMayHelp(error)) return WriteInPlace(target, bytes, reason);
+    if (!kept || (written && exists && InPlaceMayHelp(error))) return WriteInPlace(target, bytes, reason);
     reason = SystemError(error);
     return false;
   }

@@ -1,5 +1,6 @@
 // Whole-file reads, the replacement of a file and the lock on a folder.
 #include <gtest/gtest.h>
+#include <grp.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <sys/file.h>
@@ -7,11 +8,13 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <fcntl.h>
 
 #include <cstddef>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -315,6 +318,88 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
       EXPECT_EQ(Snapshot(dir), untouched);
     else
       c.check(dir);
+  }
+}
+
+// The extended attributes of a file (ACLs among them), by name.
+std::map<std::string, std::string> Attributes(const std::string& path) {
+  std::map<std::string, std::string> attributes;
+  char names[4096], value[4096];
+  const ssize_t size = llistxattr(path.c_str(), names, sizeof names);
+  for (ssize_t at = 0; at < size; at += ssize_t(std::strlen(names + at)) + 1) {
+    const ssize_t length = lgetxattr(path.c_str(), names + at, value, sizeof value);
+    attributes[names + at] = length < 0 ? "unreadable" : std::string(value, size_t(length));
+  }
+  return attributes;
+}
+
+// Saves by another user, a member of a group that shares the folder: the file keeps its
+// owner, group, permissions and extended attributes, replaced whole where a new file can
+// have them all, written in place where not. The new bytes are there in every case.
+TEST(ReplaceFile, KeepsOwnerGroupAndAttributesOfASharedFile) {
+  if (geteuid() != 0) GTEST_SKIP() << "only the superuser can save as another user";
+  constexpr uid_t kUser = 65534;
+  constexpr gid_t kGroup = 4242;
+  const auto old = Pattern(2000, 1), fresh = Pattern(3000, 2);
+  const struct {
+    const char* what;
+    mode_t folderMode;  // the folder belongs to the superuser and the group
+    uid_t owner;        // of the file, whose group is the group
+    mode_t fileMode;
+    bool inPlace;
+    std::error_code error = {};
+  } cases[] = {
+      {"a file of the superuser that the group may write", 0775, 0, 0664, true},
+      {"a file of the user's own, set-group-ID", 0775, kUser, 02660, false},
+      {"a file of the user's own in a folder where the user makes no file", 0755, kUser, 0640, true},
+  };
+  // An ACL as the system stores it: a version, then entries sorted by tag (owner, named
+  // user, group, mask, others); chmod sets the owner, mask and others from the mode.
+  struct AclEntry {
+    uint16_t tag, permissions;
+    uint32_t id;
+  };
+  const struct {
+    uint32_t version;
+    AclEntry entries[5];
+  } acl = {2, {{0x01, 6, ~0u}, {0x02, 4, 1234}, {0x04, 6, ~0u}, {0x10, 6, ~0u}, {0x20, 0, ~0u}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const std::string file = dir.File("f");
+    WriteFile(file, old);
+    ASSERT_EQ(chown(dir.Path().c_str(), 0, kGroup), 0);
+    ASSERT_EQ(chmod(dir.Path().c_str(), c.folderMode), 0);
+    ASSERT_EQ(chown(file.c_str(), c.owner, kGroup), 0);
+    // Where the file system has no such attributes, there are none to keep.
+    const auto give = [&](const char* name, const void* value, size_t size) {
+      return setxattr(file.c_str(), name, value, size, 0) == 0 || errno == ENOTSUP;
+    };
+    ASSERT_TRUE(give("user.bank", "A", 1));
+    ASSERT_TRUE(give("system.posix_acl_access", &acl, sizeof acl));
+    ASSERT_EQ(chmod(file.c_str(), c.fileMode), 0);
+    const auto attributes = Attributes(file);
+    struct stat before, after;
+    ASSERT_EQ(stat(file.c_str(), &before), 0);
+
+    const std::error_code error = InChild([&] {
+      const gid_t groups[] = {kGroup};
+      std::error_code reason;
+      if (setgroups(1, groups) != 0 || setgid(kUser) != 0 || setuid(kUser) != 0)
+        reason = LastErrno();
+      else
+        ReplaceFile(file, fresh, &reason);
+      return reason;
+    });
+    EXPECT_EQ(error, c.error) << error.message();
+    EXPECT_EQ(ReadFile(file), fresh);
+    ASSERT_EQ(stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, c.owner);
+    EXPECT_EQ(after.st_gid, kGroup);
+    EXPECT_EQ(after.st_mode & 07777, c.fileMode);
+    EXPECT_EQ(after.st_ino == before.st_ino, c.inPlace);
+    EXPECT_EQ(Attributes(file), attributes);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"f"});
   }
 }
 
