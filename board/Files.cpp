@@ -315,15 +315,13 @@ bool Replace(const std::string& path, std::span<const uint8_t> bytes, std::error
     return false;
   }
   close(fd);
-  // The rename is an entry of the folder: on disk only once the folder is.
+  // The rename is an entry of the folder: on disk only once the folder is. A file system
+  // that does not flush folders says EINVAL.
   int folderFd = open(FolderArgument(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folderFd >= 0) {
-    const bool synced = fsync(folderFd) == 0 || errno == EINVAL;
-    if (!synced) reason = LastError();
-    close(folderFd);
-    return synced;
-  }
-  return true;
+  const bool synced = folderFd >= 0 && (fsync(folderFd) == 0 || errno == EINVAL);
+  if (!synced) reason = LastError();
+  if (folderFd >= 0) close(folderFd);
+  return synced;
 }
 
 }  // namespace

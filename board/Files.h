@@ -48,8 +48,9 @@ bool LoadImageFile(const std::string& path, std::span<uint8_t> image, std::error
 //    that is given everything the old file was (owner, group, permissions with their
 //    set-user and set-group bits, extended attributes and so ACLs), flushed to disk and
 //    renamed over the file; then the folder is flushed, so the new name survives a power
-//    loss (if only that last flush fails, the failure is reported though the file already
-//    holds the new bytes).
+//    loss. If only that last flush fails, or the folder cannot be opened for it, the
+//    failure is reported though the file already holds the new bytes; a file system that
+//    does not flush folders is no failure.
 //  - A symbolic link (or a chain of them) is followed: the file it names is replaced,
 //    with the temporary in that file's own folder, and the link stays. A link to
 //    nothing creates the file it names.

@@ -352,6 +352,8 @@ TEST(ReplaceFile, KeepsOwnerGroupAndAttributesOfASharedFile) {
       {"a file of the superuser that the group may write", 0775, 0, 0664, true},
       {"a file of the user's own, set-group-ID", 0775, kUser, 02660, false},
       {"a file of the user's own in a folder where the user makes no file", 0755, kUser, 0640, true},
+      {"a folder the user cannot read, so not flush: the file is saved but not known to be on disk", 0730,
+       kUser, 0640, false, Errno(std::errc::permission_denied)},
   };
   // An ACL as the system stores it: a version, then entries sorted by tag (owner, named
   // user, group, mask, others); chmod sets the owner, mask and others from the mode.
