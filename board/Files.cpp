@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +24,7 @@ class FileErrorCategoryType final : public std::error_category {
       case FileError::NotARegularFile: return "not a regular file";
       case FileError::WrongSize: return "wrong size";
       case FileError::Locked: return "in use by another process";
+      case FileError::NotRestored: return "written only in part; the old content could not be put back";
     }
     return "unknown file error";
   }
@@ -69,12 +71,16 @@ bool ReadAt(int fd, uint8_t* bytes, size_t n, off_t offset) {
   return true;
 }
 
-bool WriteAt(int fd, const uint8_t* bytes, size_t n, off_t offset) {
+// All n bytes at the offset; false with errno set on an error. written, if given, gets
+// how many bytes did get written, all or some.
+bool WriteAt(int fd, const uint8_t* bytes, size_t n, off_t offset, size_t* written = nullptr) {
+  if (written) *written = 0;
   while (n > 0) {
     ssize_t done = pwrite(fd, bytes, n, offset);
     if (done < 0 && errno == EINTR) continue;
     if (done < 0) return false;
     bytes += done, n -= size_t(done), offset += done;
+    if (written) *written += size_t(done);
   }
   return true;
 }
@@ -170,38 +176,97 @@ bool FollowLinks(std::string path, std::string& target, bool& exists, struct sta
   return false;
 }
 
-// Writes the bytes over the file itself, keeping its inode and so its hard links.
+// Writes the bytes over the file itself, keeping its inode and so its hard links. The
+// whole old content is read first, so that a failed write can put back all it changed.
 bool WriteInPlace(const std::string& path, std::span<const uint8_t> bytes, std::error_code& reason) {
   struct stat st;
-  // Read access, where there is any, gives the bytes to put back after a failed write.
+  // Without read access (a file open only for writing) there is nothing to put back.
   int fd = OpenRegularFile(path, O_RDWR | O_NOFOLLOW, st, reason);
   bool readable = fd >= 0;
   if (fd < 0 && reason == std::errc::permission_denied) fd = OpenRegularFile(path, O_WRONLY | O_NOFOLLOW, st, reason);
   if (fd < 0) return false;
   const size_t oldSize = size_t(st.st_size);
-  std::vector<uint8_t> old(std::min(oldSize, bytes.size()));
-  if (readable && !ReadAt(fd, old.data(), old.size(), 0)) readable = false;
+  std::vector<uint8_t> old(readable ? oldSize : 0);
+  readable = readable && ReadAt(fd, old.data(), oldSize, 0);
+  // How many bytes from the start may no longer be the old ones.
+  size_t changed = 0;
   // Room for a longer file first: on a full disk nothing has changed yet.
-  bool written = bytes.size() <= oldSize || fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) == 0 ||
-                 errno == EOPNOTSUPP || errno == ENOSYS;
-  if (written) {
-    written = WriteAt(fd, bytes.data(), bytes.size(), 0) &&
-              (bytes.size() >= oldSize || ftruncate(fd, off_t(bytes.size())) == 0) && fsync(fd) == 0;
-    if (!written) {
-      reason = LastError();
-      if (readable && WriteAt(fd, old.data(), old.size(), 0) && ftruncate(fd, off_t(oldSize)) == 0) fsync(fd);
-    }
-  } else {
+  bool written = (bytes.size() <= oldSize || fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) == 0 ||
+                  errno == EOPNOTSUPP || errno == ENOSYS) &&
+                 WriteAt(fd, bytes.data(), bytes.size(), 0, &changed);
+  if (written && bytes.size() < oldSize) {
+    written = ftruncate(fd, off_t(bytes.size())) == 0;
+    if (written) changed = oldSize;  // the old tail is gone too
+  }
+  written = written && fsync(fd) == 0;
+  if (!written) {
     reason = LastError();
+    const bool restored = changed == 0 || (readable && WriteAt(fd, old.data(), std::min(changed, oldSize), 0) &&
+                                           ftruncate(fd, off_t(oldSize)) == 0 && fsync(fd) == 0);
+    if (!restored) reason = FileError::NotRestored;
   }
   close(fd);
   return written;
 }
 
-// The old file's owner and group, as far as the system allows: only a superuser gives a
-// file away, and others may keep a group of theirs.
-void KeepOwner(int fd, const struct stat& old) {
-  [[maybe_unused]] const bool kept = fchown(fd, old.st_uid, old.st_gid) == 0 || fchown(fd, uid_t(-1), old.st_gid) == 0;
+// What get(buffer, size) gives, a list or value of extended attributes, whose size is
+// asked first (a size of 0) and may grow before it is read; false with errno set.
+template <typename Get>
+bool GetSized(Get get, std::vector<char>& out) {
+  for (;;) {
+    ssize_t size = get(nullptr, 0);
+    if (size < 0) return false;
+    out.resize(size_t(size));
+    size = get(out.data(), out.size());
+    if (size >= 0) {
+      out.resize(size_t(size));
+      return true;
+    }
+    if (errno != ERANGE) return false;
+  }
+}
+
+// The names in a list of extended attributes, each ended by a 0.
+std::vector<std::string> AttributeNames(const std::vector<char>& list) {
+  std::vector<std::string> names;
+  for (size_t at = 0; at < list.size(); at += names.back().size() + 1) names.emplace_back(&list[at]);
+  return names;
+}
+
+// Gives the open file the extended attributes of the file at path (ACLs among them), and
+// only those; false where any cannot be read, set or removed. A file system without
+// them has none to copy.
+bool CopyAttributes(const std::string& path, int fd) {
+  std::vector<char> list, value, present;
+  if (!GetSized([&](char* b, size_t n) { return llistxattr(path.c_str(), b, n); }, list)) return errno == ENOTSUP;
+  const std::vector<std::string> names = AttributeNames(list);
+  if (!GetSized([&](char* b, size_t n) { return flistxattr(fd, b, n); }, list))
+    return errno == ENOTSUP && names.empty();
+  // A new file may come with attributes of its own, such as an ACL taken from the folder.
+  for (const std::string& name : AttributeNames(list))
+    if (std::find(names.begin(), names.end(), name) == names.end() && fremovexattr(fd, name.c_str()) != 0)
+      return false;
+  for (const std::string& name : names) {
+    if (!GetSized([&](char* b, size_t n) { return lgetxattr(path.c_str(), name.c_str(), b, n); }, value))
+      return false;
+    // An equal value is not set again: that may need a permission the user lacks.
+    const bool same = GetSized([&](char* b, size_t n) { return fgetxattr(fd, name.c_str(), b, n); }, present) &&
+                      present == value;
+    if (!same && fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0) return false;
+  }
+  return true;
+}
+
+// Gives the temporary everything of the old file but its content: owner, group,
+// extended attributes and permissions; false where the system does not allow all of
+// them (only a superuser gives a file away; others may keep a group of theirs).
+bool KeepWhatTheFileWas(int fd, const std::string& path, const struct stat& old) {
+  struct stat now;
+  const bool owned = fchown(fd, old.st_uid, old.st_gid) == 0 ||
+                     (fstat(fd, &now) == 0 && now.st_uid == old.st_uid && now.st_gid == old.st_gid);
+  // The permissions last: a change of owner or ACL can clear the set-user and set-group bits.
+  if (!owned || !CopyAttributes(path, fd) || fchmod(fd, old.st_mode & 07777) != 0) return false;
+  return fstat(fd, &now) == 0 && (now.st_mode & 07777) == (old.st_mode & 07777);
 }
 
 bool InPlaceMayHelp(int error) { return error == EACCES || error == EPERM; }
@@ -235,31 +300,28 @@ bool Replace(const std::string& path, std::span<const uint8_t> bytes, std::error
     reason = LastError();
     return false;
   }
-  bool written = WriteAt(fd, bytes.data(), bytes.size(), 0) && fsync(fd) == 0;
-  if (written && exists) {
-    KeepOwner(fd, st);
-    written = fchmod(fd, st.st_mode & 07777) == 0;
-  }
+  bool written = WriteAt(fd, bytes.data(), bytes.size(), 0);
+  // A replacement that cannot be what the old file was gives way to a write in place.
+  const bool kept = !written || !exists || KeepWhatTheFileWas(fd, target, st);
+  written = written && kept && fsync(fd) == 0;
   // The temporary stays locked until it is renamed: a save of the same file in another
   // process must not take it for a stale one.
   if (!written || rename(temporary.c_str(), target.c_str()) != 0) {
     const int error = errno;
     unlink(temporary.c_str());
     close(fd);
-    if (written && exists && InPlaceMayHelp(error)) return WriteInPlace(target, bytes, reason);
+    if (!kept || (written && exists && InPlaceMayHelp(error))) return WriteInPlace(target, bytes, reason);
     reason = SystemError(error);
     return false;
   }
   close(fd);
-  // The rename is an entry of the folder: on disk only once the folder is.
+  // The rename is an entry of the folder: on disk only once the folder is. A file system
+  // that does not flush folders says EINVAL.
   int folderFd = open(FolderArgument(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folderFd >= 0) {
-    const bool synced = fsync(folderFd) == 0 || errno == EINVAL;
-    if (!synced) reason = LastError();
-    close(folderFd);
-    return synced;
-  }
-  return true;
+  const bool synced = folderFd >= 0 && (fsync(folderFd) == 0 || errno == EINVAL);
+  if (!synced) reason = LastError();
+  if (folderFd >= 0) close(folderFd);
+  return synced;
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ enum class FileError {
   NotARegularFile = 1,  // a FIFO, device or socket: never opened for the content
   WrongSize,            // not of the size asked for, or changed while it was read
   Locked,               // FolderLock: another process holds the folder
+  NotRestored,          // a write in place failed part-way and the old content is not back
 };
 const std::error_category& FileErrorCategory();
 std::error_code make_error_code(FileError error);
@@ -39,13 +40,17 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_
 // read whole; any other file leaves image as it was and gives false.
 bool LoadImageFile(const std::string& path, std::span<uint8_t> image, std::error_code* error = nullptr);
 
-// Puts bytes into the file at path so that, on any failure, the old file stays as it was
-// and no temporary is left; where an error is asked for, it gets the system's reason
-// (permission denied, read-only file system, no space left, is a directory...).
+// Puts bytes into the file at path so that, on a failure, the old file stays as it was
+// (unless the reason is FileError::NotRestored, below) and no temporary is left; where an
+// error is asked for, it gets the system's reason (permission denied, read-only file
+// system, no space left, is a directory...).
 //  - The new content goes into a temporary beside the file, "<name>.tarvelion-XXXXXX",
-//    that is flushed to disk and renamed over the file; then the folder is flushed, so
-//    the new name survives a power loss (if only that last flush fails, the failure is
-//    reported though the file already holds the new bytes).
+//    that is given everything the old file was (owner, group, permissions with their
+//    set-user and set-group bits, extended attributes and so ACLs), flushed to disk and
+//    renamed over the file; then the folder is flushed, so the new name survives a power
+//    loss. If only that last flush fails, or the folder cannot be opened for it, the
+//    failure is reported though the file already holds the new bytes; a file system that
+//    does not flush folders is no failure.
 //  - A symbolic link (or a chain of them) is followed: the file it names is replaced,
 //    with the temporary in that file's own folder, and the link stays. A link to
 //    nothing creates the file it names.
@@ -54,13 +59,16 @@ bool LoadImageFile(const std::string& path, std::span<uint8_t> image, std::error
 //    permission for anyone counts as protected even for the superuser, whom permission
 //    bits do not stop: the user made it read-only on purpose.
 //  - Anything but a regular file (a folder, FIFO, device) fails at once, untouched.
-//  - A file with more than one hard link is written in place, the only way to keep the
-//    links; so is a writable file in a folder that lets no new file be made or renamed.
-//    Room for a longer file is reserved first, and if a write still fails part-way the
-//    old bytes are written back (when the file could be read).
-//  - The replacement keeps the old file's permissions, and its owner and group where
-//    the system allows; a new file gets those of any newly created file (0666 less the
-//    umask).
+//  - Some files are written in place, keeping their inode: one with more than one hard
+//    link; a writable one in a folder that lets no new file be made or renamed; and one
+//    whose owner, group, permissions or extended attributes the replacement could not
+//    keep (a file of another owner that the user may write, shared by a group). Where
+//    that write cannot be done either, the save fails with its reason: the owner is never
+//    changed. Room for a longer file is reserved first, and if a write still fails
+//    part-way the whole old content and size are put back; where that cannot be done
+//    (the file could not be read, or putting back failed too) the reason is
+//    FileError::NotRestored.
+//  - A new file gets the permissions of any newly created file (0666 less the umask).
 //  - Temporaries of this file left by a killed process are removed. A save holds a lock
 //    on its own temporary until the rename, and only unlocked ones are removed, so a
 //    save in progress in another process keeps its temporary.

@@ -1,11 +1,20 @@
 // Whole-file reads, the replacement of a file and the lock on a folder.
 #include <gtest/gtest.h>
+#include <grp.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <fcntl.h>
 
+#include <cstddef>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -22,6 +31,46 @@ using kqtest::TempDir;
 using kqtest::WriteFile;
 
 std::error_code Errno(std::errc error) { return std::make_error_code(error); }
+std::error_code LastErrno() { return {errno, std::generic_category()}; }
+
+// The reason that run gives, run in a child process, so that what it changes of the
+// process (its user, the calls it makes fail) ends with it. The reason's category is an
+// object at the same address in both processes.
+std::error_code InChild(const std::function<std::error_code()>& run) {
+  struct Reason {
+    int value;
+    const std::error_category* category;
+  } reason{};
+  int channel[2];
+  if (pipe(channel) != 0) return LastErrno();
+  const pid_t child = fork();
+  if (child == 0) {
+    close(channel[0]);
+    const std::error_code error = run();
+    reason = {error.value(), &error.category()};
+    _exit(write(channel[1], &reason, sizeof reason) == sizeof reason ? 0 : 1);
+  }
+  close(channel[1]);
+  const bool told = child > 0 && read(channel[0], &reason, sizeof reason) == sizeof reason;
+  close(channel[0]);
+  if (child > 0) waitpid(child, nullptr, 0);
+  if (!told) ADD_FAILURE() << "the child process gave no reason";
+  return told ? std::error_code(reason.value, *reason.category) : Errno(std::errc::no_child_process);
+}
+
+// From here on, every fsync of this process fails as on a failing disk.
+std::error_code FailFlushes() {
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fsync, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+  };
+  const sock_fprog program = {sizeof filter / sizeof *filter, filter};
+  if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+    return LastErrno();
+  return {};
+}
 
 // While it lives, a call that blocks ends the test program rather than hanging it.
 class Deadline {
@@ -136,6 +185,8 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
     std::error_code error;                              // none: saved
     std::function<void(const TempDir&)> check = {};     // after a save
     size_t diskLeft = 0;                                // 0: room enough
+    size_t length = 0;                                  // of fresh saved; 0: all of it
+    bool failingFlushes = false;                        // every fsync fails
   };
   const Case cases[] = {
       {"a read-only file (for the superuser too: it has no write permission at all)",
@@ -206,13 +257,21 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
          return "f";
        },
        Errno(std::errc::file_too_large), {}, 1500},
-      {"a full disk under a hard link: the old bytes are put back",
+      {"a full disk under a hard link: the bytes written are put back, and no more, which would not fit",
        [&](const TempDir& dir) {
          WriteFile(dir.File("f"), old);
          link(dir.File("f").c_str(), dir.File("g").c_str());
          return "f";
        },
        Errno(std::errc::file_too_large), {}, 1500},
+      {"a failing disk under a hard link, after a shorter content cut the file: every old byte is put back, "
+       "though not known to be on disk",
+       [&](const TempDir& dir) {
+         WriteFile(dir.File("f"), old);
+         link(dir.File("f").c_str(), dir.File("g").c_str());
+         return "f";
+       },
+       FileError::NotRestored, {}, 0, 1000, true},
       {"temporaries of the file left by a killed save, and others",
        [&](const TempDir& dir) {
          for (const char* name : {"f", "f.tarvelion-AbC123", "f.tarvelion-Live42", "f.tarvelion-AbC12",
@@ -235,13 +294,23 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
     TempDir dir;
     const std::string name = c.setUp(dir);
     const auto untouched = Snapshot(dir);
+    const std::span<const uint8_t> content(fresh.data(), c.length ? c.length : fresh.size());
     std::error_code error;
     bool saved;
     {
       Deadline deadline;
       std::optional<kqtest::FileSizeLimit> full;
       if (c.diskLeft) full.emplace(c.diskLeft);
-      saved = ReplaceFile(dir.File(name), fresh, &error);
+      if (c.failingFlushes) {
+        error = InChild([&] {
+          std::error_code reason = FailFlushes();
+          if (!reason) ReplaceFile(dir.File(name), content, &reason);
+          return reason;
+        });
+        saved = !error;
+      } else {
+        saved = ReplaceFile(dir.File(name), content, &error);
+      }
     }
     EXPECT_EQ(error, c.error) << error.message();
     EXPECT_EQ(saved, !c.error);
@@ -249,6 +318,90 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
       EXPECT_EQ(Snapshot(dir), untouched);
     else
       c.check(dir);
+  }
+}
+
+// The extended attributes of a file (ACLs among them), by name.
+std::map<std::string, std::string> Attributes(const std::string& path) {
+  std::map<std::string, std::string> attributes;
+  char names[4096], value[4096];
+  const ssize_t size = llistxattr(path.c_str(), names, sizeof names);
+  for (ssize_t at = 0; at < size; at += ssize_t(std::strlen(names + at)) + 1) {
+    const ssize_t length = lgetxattr(path.c_str(), names + at, value, sizeof value);
+    attributes[names + at] = length < 0 ? "unreadable" : std::string(value, size_t(length));
+  }
+  return attributes;
+}
+
+// Saves by another user, a member of a group that shares the folder: the file keeps its
+// owner, group, permissions and extended attributes, replaced whole where a new file can
+// have them all, written in place where not. The new bytes are there in every case.
+TEST(ReplaceFile, KeepsOwnerGroupAndAttributesOfASharedFile) {
+  if (geteuid() != 0) GTEST_SKIP() << "only the superuser can save as another user";
+  constexpr uid_t kUser = 65534;
+  constexpr gid_t kGroup = 4242;
+  const auto old = Pattern(2000, 1), fresh = Pattern(3000, 2);
+  const struct {
+    const char* what;
+    mode_t folderMode;  // the folder belongs to the superuser and the group
+    uid_t owner;        // of the file, whose group is the group
+    mode_t fileMode;
+    bool inPlace;
+    std::error_code error = {};
+  } cases[] = {
+      {"a file of the superuser that the group may write", 0775, 0, 0664, true},
+      {"a file of the user's own, set-group-ID", 0775, kUser, 02660, false},
+      {"a file of the user's own in a folder where the user makes no file", 0755, kUser, 0640, true},
+      {"a folder the user cannot read, so not flush: the file is saved but not known to be on disk", 0730,
+       kUser, 0640, false, Errno(std::errc::permission_denied)},
+  };
+  // An ACL as the system stores it: a version, then entries sorted by tag (owner, named
+  // user, group, mask, others); chmod sets the owner, mask and others from the mode.
+  struct AclEntry {
+    uint16_t tag, permissions;
+    uint32_t id;
+  };
+  const struct {
+    uint32_t version;
+    AclEntry entries[5];
+  } acl = {2, {{0x01, 6, ~0u}, {0x02, 4, 1234}, {0x04, 6, ~0u}, {0x10, 6, ~0u}, {0x20, 0, ~0u}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const std::string file = dir.File("f");
+    WriteFile(file, old);
+    ASSERT_EQ(chown(dir.Path().c_str(), 0, kGroup), 0);
+    ASSERT_EQ(chmod(dir.Path().c_str(), c.folderMode), 0);
+    ASSERT_EQ(chown(file.c_str(), c.owner, kGroup), 0);
+    // Where the file system has no such attributes, there are none to keep.
+    const auto give = [&](const char* name, const void* value, size_t size) {
+      return setxattr(file.c_str(), name, value, size, 0) == 0 || errno == ENOTSUP;
+    };
+    ASSERT_TRUE(give("user.bank", "A", 1));
+    ASSERT_TRUE(give("system.posix_acl_access", &acl, sizeof acl));
+    ASSERT_EQ(chmod(file.c_str(), c.fileMode), 0);
+    const auto attributes = Attributes(file);
+    struct stat before, after;
+    ASSERT_EQ(stat(file.c_str(), &before), 0);
+
+    const std::error_code error = InChild([&] {
+      const gid_t groups[] = {kGroup};
+      std::error_code reason;
+      if (setgroups(1, groups) != 0 || setgid(kUser) != 0 || setuid(kUser) != 0)
+        reason = LastErrno();
+      else
+        ReplaceFile(file, fresh, &reason);
+      return reason;
+    });
+    EXPECT_EQ(error, c.error) << error.message();
+    EXPECT_EQ(ReadFile(file), fresh);
+    ASSERT_EQ(stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, c.owner);
+    EXPECT_EQ(after.st_gid, kGroup);
+    EXPECT_EQ(after.st_mode & 07777, c.fileMode);
+    EXPECT_EQ(after.st_ino == before.st_ino, c.inPlace);
+    EXPECT_EQ(Attributes(file), attributes);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"f"});
   }
 }
 
