@@ -79,5 +79,11 @@ run: release
 bench: release
 	@$(RELEASE)/bench/kqbench --benchmark_counters_tabular=true
 
+# Removes the builds but keeps the patch memory beside each build's program
+# (build/*/ui/Tarvelion.nvr and Factory.nvr) and the folders that hold it.
 clean:
-	rm -rf build
+	@if [ -d build ]; then \
+	  find build -mindepth 1 ! -type d -regextype posix-extended \
+	    ! -regex 'build/[^/]+/ui/(Tarvelion|Factory)\.nvr' -delete; \
+	  find build -depth -type d -empty -delete; \
+	fi

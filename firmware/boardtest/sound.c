@@ -94,11 +94,13 @@ void sound_init(void) {
   report_sounding();
 }
 
+/* Balance 0 is the knob's L end. The pan channel takes the left share, so it gets the
+   reverse: 0 all left, 255 all right. */
 void sound_controls(uint8_t volume, uint8_t balance, uint8_t data_entry) {
   dac_write(DAC_FINAL_LEFT, (uint16_t)(volume * 0x101));
   dac_write(DAC_FINAL_RIGHT, (uint16_t)(volume * 0x101));
   for (int v = 0; v < VOICES; ++v) {
-    dac_write(DAC_PAN(v), (uint16_t)(balance * 0x101));
+    dac_write(DAC_PAN(v), (uint16_t)((255 - balance) * 0x101));
     dac_write(DAC_CUTOFF(v), (uint16_t)(data_entry * 0x101));
   }
 }

@@ -1,7 +1,6 @@
 // The board test firmware on the whole board, run headless: it boots and reports, shows
 // text and user glyphs, lights the lamp of a held button, plays the notes of MIDI and of
 // the key FIFO at their pitch, takes in SysEx and counts its boots in the patch memory.
-#include <cmath>
 #include <numeric>
 
 #include "board/Adc.h"
@@ -160,23 +159,44 @@ TEST_F(BoardTestFirmware, AMidiNoteIsHeardAtItsPitchUntilItsNoteOff) {
   EXPECT_EQ(Reported(KQ_BT_SOUNDING), 0u);
 }
 
+// Balance 0 is the knob's L end: heard on the left only; 255 on the right only.
 TEST_F(BoardTestFirmware, TheAnalogInputsSetVolumePanAndCutoff) {
-  kqrun::RunOptions options = Options(200);
-  options.keepAudio = true;
-  options.adc = {{kAdcBalance, 255}, {kAdcDataEntry, 160}, {kAdcVolume, 64}};
-  options.midi.push_back({40, {0x90, 0x45, 0x7F}, ""});
-  kqrun::RunResult result = Run(options);
-  for (int v = 0; v < 8; ++v) {
-    EXPECT_EQ(PanPositions[v], 1.0f);
-    EXPECT_EQ(VcfCutoffs[v], float(0xA0A0 & 0xFFF0) / 65520);
+  struct Row {
+    uint8_t balance;
+    float pan;  // the left share
+  };
+  for (const Row& row : {Row{0, 1.0f}, Row{128, float(0x7F7F & 0xFFF0) / 65520}, Row{255, 0.0f}}) {
+    SCOPED_TRACE("balance " + std::to_string(row.balance));
+    kqrun::RunOptions options = Options(200);
+    options.keepAudio = true;
+    options.adc = {{kAdcBalance, row.balance}, {kAdcDataEntry, 160}, {kAdcVolume, 64}};
+    options.midi.push_back({40, {0x90, 0x45, 0x7F}, ""});
+    kqrun::RunResult result = Run(options);
+    for (int v = 0; v < 8; ++v) {
+      EXPECT_EQ(PanPositions[v], row.pan);
+      EXPECT_EQ(VcfCutoffs[v], float(0xA0A0 & 0xFFF0) / 65520);
+    }
+    EXPECT_EQ(LeftControls.Final, float(0x4040 & 0xFFF0) / 65520);
+
+    // One sample on, the interleaved frames read as the right channel.
+    const std::span<const int16_t> audio(result.audio);
+    const size_t all = audio.size();
+    if (row.pan == 0) {
+      EXPECT_EQ(Rms(LeftChannel(audio, 0, all)), 0.0) << "left";
+    }
+    if (row.pan == 1) {
+      EXPECT_EQ(Rms(LeftChannel(audio.subspan(1), 0, all)), 0.0) << "right";
+    }
+    const std::vector<int16_t> left = LeftChannel(audio, FrameOfSlice(100), FrameOfSlice(200));
+    const std::vector<int16_t> right = LeftChannel(audio.subspan(1), FrameOfSlice(100), FrameOfSlice(200));
+    if (row.pan > 0) {
+      EXPECT_GT(Rms(left), 1000.0) << "left";
+    }
+    if (row.pan < 1) {
+      EXPECT_GT(Rms(right), 1000.0) << "right";
+    }
+    EXPECT_NEAR(Pitch(row.pan > 0 ? left : right), NoteHz(69), NoteHz(69) * 0.002);
   }
-  EXPECT_EQ(LeftControls.Final, float(0x4040 & 0xFFF0) / 65520);
-  double right = 0;
-  for (size_t i = 1; i < result.audio.size(); i += 2) right += std::abs(result.audio[i]);
-  EXPECT_EQ(right, 0.0) << "balanced fully left";
-  const std::vector<int16_t> note = LeftChannel(result.audio, FrameOfSlice(100), FrameOfSlice(200));
-  EXPECT_GT(Rms(note), 1000.0);
-  EXPECT_NEAR(Pitch(note), NoteHz(69), NoteHz(69) * 0.002);
 }
 
 TEST_F(BoardTestFirmware, KeyFifoEventsPlayNotesToo) {
