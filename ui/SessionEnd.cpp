@@ -53,21 +53,22 @@ void RunWayOutAtExit() {
 
 void EndSessionOnRequest(QGuiApplication* app) {
   ending = false;
-  if (signalNotifier) return;
-  if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-  signalNotifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, app);
-  QObject::connect(signalNotifier, &QSocketNotifier::activated, [] {
-    char bytes[16];
-    while (read(signalPipe[0], bytes, sizeof bytes) > 0) {
-    }
-    EndSession();
-  });
+  if (!signalNotifier) {
+    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    signalNotifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, app);
+    QObject::connect(signalNotifier, &QSocketNotifier::activated, [] {
+      char bytes[16];
+      while (read(signalPipe[0], bytes, sizeof bytes) > 0) {
+      }
+      EndSession();
+    });
+#if QT_CONFIG(sessionmanager)
+    QObject::connect(app, &QGuiApplication::commitDataRequest, app, [](QSessionManager&) { EndSession(); },
+                     Qt::DirectConnection);
+#endif
+  }
   for (int number : {SIGINT, SIGTERM, SIGHUP}) CatchSignal(number);
   std::signal(SIGPIPE, SIG_IGN);
-#if QT_CONFIG(sessionmanager)
-  QObject::connect(app, &QGuiApplication::commitDataRequest, app, [](QSessionManager&) { EndSession(); },
-                   Qt::DirectConnection);
-#endif
 }
 
 void EndSession() {

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include <unistd.h>
+
 #include "board/Emulator.h"
 #include "board/Nvr.h"
 #include "board/Ram.h"
@@ -162,6 +164,29 @@ TEST_F(PatchMemoryTest, ASecondProgramOnTheSameFolderDoesNotSave) {
   firstProgram.Release();
   NvrInit();
   EXPECT_FALSE(NvrInUseElsewhere());
+}
+
+// A folder that cannot be locked for a reason of the system's own is not taken for a free
+// one: the reason is kept for the program to say, and the session is still saved to it.
+TEST_F(PatchMemoryTest, AFolderThatCannotBeLockedGivesTheReason) {
+  SetNvrDirectory(dir.File("missing"));
+  NvrInit();
+  EXPECT_EQ(NvrLockFailure(), std::errc::no_such_file_or_directory);
+  EXPECT_FALSE(NvrInUseElsewhere());
+  std::error_code failure;
+  EXPECT_FALSE(NvrShutdown(&failure));
+  EXPECT_EQ(failure, std::errc::no_such_file_or_directory);
+  if (geteuid() == 0) return;  // permission bits do not stop the superuser
+  std::filesystem::create_directory(dir.File("unlisted"));
+  std::filesystem::permissions(dir.File("unlisted"), std::filesystem::perms::owner_write |
+                                                         std::filesystem::perms::owner_exec);
+  SetNvrDirectory(dir.File("unlisted"));
+  NvrInit();
+  EXPECT_EQ(NvrLockFailure(), std::errc::permission_denied);
+  EXPECT_FALSE(NvrInUseElsewhere());
+  NvrShutdown();
+  std::filesystem::permissions(dir.File("unlisted"), std::filesystem::perms::owner_all);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("unlisted/Tarvelion.nvr")));
 }
 
 TEST_F(PatchMemoryTest, RestoringAnUnusableFactoryStateChangesNothing) {
