@@ -184,6 +184,27 @@ TEST_F(RunnerProgram, FilesThatCannotBeReadOrWrittenAreRefusedBeforeTheRun) {
   EXPECT_EQ(kqtest::ReadFile(dir.File("nvr/Tarvelion.nvr")), patches);
 }
 
+// The outputs are written before the patch memory, which is not saved when one of them
+// fails: the failed run, run again, starts from the same state.
+TEST_F(RunnerProgram, ThePatchMemoryIsSavedOnlyAfterTheOutputs) {
+  std::filesystem::create_directory(dir.File("nvr"));
+  const std::string kept = "--nvr-dir=" + dir.File("nvr");
+  ASSERT_EQ(RunProgram({Rom(), "--slices", "50", kept}).status, 0);
+  const std::vector<uint8_t> patches = kqtest::ReadFile(dir.File("nvr/Tarvelion.nvr"));
+  ASSERT_EQ(patches.size(), 0x4000u);
+  {
+    kqtest::FileSizeLimit full(20000);  // the patch memory fits, 200 slices of audio (36 KB) do not
+    const Outcome failed = RunProgram({Rom(), "--slices", "200", kept, "--wav", dir.File("run.wav")});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err, "kq-run: cannot write \"" + dir.File("run.wav") + "\": File too large\n");
+    EXPECT_EQ(failed.out, "");
+  }
+  EXPECT_EQ(kqtest::ReadFile(dir.File("nvr/Tarvelion.nvr")), patches);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("run.wav")));
+  const Outcome again = RunProgram({Rom(), "--slices", "50", kept});
+  EXPECT_NE(again.out.find("lcd2: BOOT 00002"), std::string::npos) << again.out << again.err;
+}
+
 TEST_F(RunnerProgram, WritesTheAudioAndTheWorkRam) {
   Outcome outcome = RunProgram({Rom(), "--slices", "200", "--midi", "90 45 7F@20", "--wav", dir.File("run.wav"),
                                 "--dump-ram", dir.File("ram.bin")});

@@ -34,9 +34,11 @@ const char* const kUsage =
     "                        Volume, Balance) at V (0-255) from the start; otherwise\n"
     "                        volume 255, the others 128\n"
     "  --nvr-dir DIR         patch memory from DIR/Tarvelion.nvr (else DIR/Factory.nvr),\n"
-    "                        written back to DIR/Tarvelion.nvr at the end; refused while\n"
-    "                        another Tarvelion uses DIR; without it the patch memory\n"
-    "                        starts blank and is not kept\n"
+    "                        written back to DIR/Tarvelion.nvr at the end, after the\n"
+    "                        other files and only if they were written; refused while\n"
+    "                        another Tarvelion uses DIR or DIR cannot be locked; without\n"
+    "                        it the patch memory starts blank and no file is read or\n"
+    "                        written for it\n"
     "  --wav FILE            write the run's audio, 44100 Hz 16-bit stereo\n"
     "  --dump-ram FILE       write the 4 KB of work RAM as it is at the end\n"
     "--midi, --sysex, --press and --key may be given more than once.\n"
@@ -206,6 +208,12 @@ bool CheckOutputs(const RunOptions& options, std::string& error) {
   return true;
 }
 
+// Why a file was not written.
+bool CannotWrite(const std::string& file, std::error_code reason, std::string& error) {
+  error = "cannot write \"" + file + "\": " + reason.message();
+  return false;
+}
+
 // Sets each held input's state for the slice.
 void ApplyHolds(const std::vector<Hold>& holds, uint32_t slice, std::atomic<uint8_t>* states) {
   for (const Hold& hold : holds) states[hold.input] = 0;
@@ -302,16 +310,14 @@ bool Run(const RunOptions& options, RunResult& result, std::string& error) {
   result.panel = ReadPanel();
   result.instructions = board.Instructions();
   result.audio = board.Audio();
-  if (!board.Finish(error)) return false;
-  if (!options.wavFile.empty() && !WriteWavFile(options.wavFile, result.audio)) {
-    error = "cannot write \"" + options.wavFile + "\"";
-    return false;
-  }
-  if (!options.ramFile.empty() && !ReplaceFile(options.ramFile, RamImage)) {
-    error = "cannot write \"" + options.ramFile + "\"";
-    return false;
-  }
-  return true;
+  std::error_code failure;
+  if (!options.wavFile.empty() && !WriteWavFile(options.wavFile, result.audio, &failure))
+    return CannotWrite(options.wavFile, failure, error);
+  if (!options.ramFile.empty() && !ReplaceFile(options.ramFile, RamImage, &failure))
+    return CannotWrite(options.ramFile, failure, error);
+  // Last, and only after the outputs: a run that failed leaves the patch memory as it
+  // found it, so that running it again starts from the same state.
+  return board.Finish(error);
 }
 
 int RunMain(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
