@@ -155,6 +155,10 @@ TEST_F(RunnerProgram, FilesThatCannotBeReadOrWrittenAreRefusedBeforeTheRun) {
   const std::vector<uint8_t> patches(0x4000, 0x5A);
   kqtest::WriteFile(dir.File("nvr/Tarvelion.nvr"), patches);
   kqtest::WriteFile(dir.File("big.syx"), std::vector<uint8_t>(65536, 0xF8));
+  kqtest::WriteFile(dir.File("half.syx"), std::vector<uint8_t>(40000, 0xF8));
+  kqtest::WriteFile(dir.File("readonly.wav"), {});
+  chmod(dir.File("readonly.wav").c_str(), 0444);
+  std::filesystem::create_symlink("nvr/Tarvelion.nvr", dir.File("patches.bin"));
   const std::string kept = "--nvr-dir=" + dir.File("nvr");
   const struct {
     Args args;
@@ -165,6 +169,15 @@ TEST_F(RunnerProgram, FilesThatCannotBeReadOrWrittenAreRefusedBeforeTheRun) {
       {{"--wav", dir.File("no/such/folder.wav")}, "does not exist"},
       {{"--dump-ram", dir.File("no/such/ram.bin")}, "does not exist"},
       {{"--nvr-dir", dir.File("no/such")}, "is not a folder"},
+      {{"--wav", dir.Path()}, "cannot be written: Is a directory"},
+      {{"--wav", dir.File("readonly.wav")}, "cannot be written: Permission denied"},  // the superuser too
+      {{"--dump-ram", dir.File("nvr/Tarvelion.nvr")}, "is the run's patch memory file"},
+      {{"--dump-ram", dir.File("nvr/./Tarvelion.nvr")}, "is the run's patch memory file"},
+      {{"--dump-ram", dir.File("patches.bin")}, "is the run's patch memory file"},  // a link to it
+      {{"--wav", dir.File("out.bin"), "--dump-ram", dir.File("nvr/../out.bin")}, "are the same file"},
+      {{"--slices", "30000000", "--wav", dir.File("long.wav")}, "more audio than a WAV file holds (4 GiB)"},
+      {{"--sysex", dir.File("half.syx") + "@1", "--midi", "90 3C 7F@2", "--sysex", dir.File("half.syx") + "@1"},
+       "at slice 1 come to 80000 bytes, more than the MIDI input queue holds"},
   };
   for (const auto& row : refused) {
     Args args = {Rom(), "--slices", "5", kept};
