@@ -218,6 +218,19 @@ TEST_F(RunnerProgram, ThePatchMemoryIsSavedOnlyAfterTheOutputs) {
   EXPECT_NE(again.out.find("lcd2: BOOT 00002"), std::string::npos) << again.out << again.err;
 }
 
+// Without --nvr-dir no patch memory is kept: the program's own folder is neither locked,
+// read nor written, so a run goes ahead while another program holds that folder.
+TEST_F(RunnerProgram, WithoutAPatchMemoryFolderItsOwnFolderIsLeftAlone) {
+  const std::string folder = ProgramDirectory(), file = folder + "Tarvelion.nvr";
+  const bool existed = std::filesystem::exists(file);
+  FolderLock otherProgram;
+  ASSERT_TRUE(otherProgram.Acquire(folder));
+  const Outcome outcome = RunProgram({Rom(), "--slices", "50"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(outcome.out.find("lcd2: BOOT 00001"), std::string::npos) << "a blank patch memory: " << outcome.out;
+  EXPECT_EQ(std::filesystem::exists(file), existed);
+}
+
 TEST_F(RunnerProgram, WritesTheAudioAndTheWorkRam) {
   Outcome outcome = RunProgram({Rom(), "--slices", "200", "--midi", "90 45 7F@20", "--wav", dir.File("run.wav"),
                                 "--dump-ram", dir.File("ram.bin")});
