@@ -1,32 +1,11 @@
 #include "tests/board/board_fixture.h"
 
-#include <sys/resource.h>
-
-#include <csignal>
-
 #include <filesystem>
 
 #include "board/Emulator.h"
 #include "board/Nvr.h"
 
 namespace kqtest {
-
-FileSizeLimit::FileSizeLimit(size_t bytes) {
-  savedSignal_ = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit limit;
-  getrlimit(RLIMIT_FSIZE, &limit);
-  saved_ = limit.rlim_cur;
-  limit.rlim_cur = bytes;
-  setrlimit(RLIMIT_FSIZE, &limit);
-}
-
-FileSizeLimit::~FileSizeLimit() {
-  rlimit limit;
-  getrlimit(RLIMIT_FSIZE, &limit);
-  limit.rlim_cur = saved_;
-  setrlimit(RLIMIT_FSIZE, &limit);
-  std::signal(SIGXFSZ, savedSignal_);
-}
 
 std::vector<uint8_t> Pattern(size_t n, uint32_t seed) {
   std::vector<uint8_t> bytes(n);

@@ -1,5 +1,5 @@
-// Helpers of the board tests: a limit on file sizes, a window that records what
-// the board asks of it, and a board in its start-up state.
+// Helpers of the board tests: a window that records what the board asks of it, and a
+// board in its start-up state.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,20 +16,6 @@
 #include "tests/support/temp_files.h"
 
 namespace kqtest {
-
-// While it lives, no file of this process can grow beyond the limit: a write past it
-// fails as on a full disk.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(size_t bytes);
-  ~FileSizeLimit();
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  unsigned long long saved_;
-  void (*savedSignal_)(int);
-};
 
 // n bytes that differ from their neighbours and between seeds.
 std::vector<uint8_t> Pattern(size_t n, uint32_t seed);

@@ -155,6 +155,10 @@ TEST_F(RunnerProgram, FilesThatCannotBeReadOrWrittenAreRefusedBeforeTheRun) {
   const std::vector<uint8_t> patches(0x4000, 0x5A);
   kqtest::WriteFile(dir.File("nvr/Tarvelion.nvr"), patches);
   kqtest::WriteFile(dir.File("big.syx"), std::vector<uint8_t>(65536, 0xF8));
+  kqtest::WriteFile(dir.File("half.syx"), std::vector<uint8_t>(40000, 0xF8));
+  kqtest::WriteFile(dir.File("readonly.wav"), {});
+  chmod(dir.File("readonly.wav").c_str(), 0444);
+  std::filesystem::create_symlink("nvr/Tarvelion.nvr", dir.File("patches.bin"));
   const std::string kept = "--nvr-dir=" + dir.File("nvr");
   const struct {
     Args args;
@@ -165,6 +169,15 @@ TEST_F(RunnerProgram, FilesThatCannotBeReadOrWrittenAreRefusedBeforeTheRun) {
       {{"--wav", dir.File("no/such/folder.wav")}, "does not exist"},
       {{"--dump-ram", dir.File("no/such/ram.bin")}, "does not exist"},
       {{"--nvr-dir", dir.File("no/such")}, "is not a folder"},
+      {{"--wav", dir.Path()}, "cannot be written: Is a directory"},
+      {{"--wav", dir.File("readonly.wav")}, "cannot be written: Permission denied"},  // the superuser too
+      {{"--dump-ram", dir.File("nvr/Tarvelion.nvr")}, "is the run's patch memory file"},
+      {{"--dump-ram", dir.File("nvr/./Tarvelion.nvr")}, "is the run's patch memory file"},
+      {{"--dump-ram", dir.File("patches.bin")}, "is the run's patch memory file"},  // a link to it
+      {{"--wav", dir.File("out.bin"), "--dump-ram", dir.File("nvr/../out.bin")}, "are the same file"},
+      {{"--slices", "30000000", "--wav", dir.File("long.wav")}, "more audio than a WAV file holds (4 GiB)"},
+      {{"--sysex", dir.File("half.syx") + "@1", "--midi", "90 3C 7F@2", "--sysex", dir.File("half.syx") + "@1"},
+       "at slice 1 come to 80000 bytes, more than the MIDI input queue holds"},
   };
   for (const auto& row : refused) {
     Args args = {Rom(), "--slices", "5", kept};
@@ -182,6 +195,40 @@ TEST_F(RunnerProgram, FilesThatCannotBeReadOrWrittenAreRefusedBeforeTheRun) {
   EXPECT_EQ(held.status, 1);
   EXPECT_NE(held.err.find("in use by another Tarvelion"), std::string::npos) << held.err;
   EXPECT_EQ(kqtest::ReadFile(dir.File("nvr/Tarvelion.nvr")), patches);
+}
+
+// The outputs are written before the patch memory, which is not saved when one of them
+// fails: the failed run, run again, starts from the same state.
+TEST_F(RunnerProgram, ThePatchMemoryIsSavedOnlyAfterTheOutputs) {
+  std::filesystem::create_directory(dir.File("nvr"));
+  const std::string kept = "--nvr-dir=" + dir.File("nvr");
+  ASSERT_EQ(RunProgram({Rom(), "--slices", "50", kept}).status, 0);
+  const std::vector<uint8_t> patches = kqtest::ReadFile(dir.File("nvr/Tarvelion.nvr"));
+  ASSERT_EQ(patches.size(), 0x4000u);
+  {
+    kqtest::FileSizeLimit full(20000);  // the patch memory fits, 200 slices of audio (36 KB) do not
+    const Outcome failed = RunProgram({Rom(), "--slices", "200", kept, "--wav", dir.File("run.wav")});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err, "kq-run: cannot write \"" + dir.File("run.wav") + "\": File too large\n");
+    EXPECT_EQ(failed.out, "");
+  }
+  EXPECT_EQ(kqtest::ReadFile(dir.File("nvr/Tarvelion.nvr")), patches);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("run.wav")));
+  const Outcome again = RunProgram({Rom(), "--slices", "50", kept});
+  EXPECT_NE(again.out.find("lcd2: BOOT 00002"), std::string::npos) << again.out << again.err;
+}
+
+// Without --nvr-dir no patch memory is kept: the program's own folder is neither locked,
+// read nor written, so a run goes ahead while another program holds that folder.
+TEST_F(RunnerProgram, WithoutAPatchMemoryFolderItsOwnFolderIsLeftAlone) {
+  const std::string folder = ProgramDirectory(), file = folder + "Tarvelion.nvr";
+  const bool existed = std::filesystem::exists(file);
+  FolderLock otherProgram;
+  ASSERT_TRUE(otherProgram.Acquire(folder));
+  const Outcome outcome = RunProgram({Rom(), "--slices", "50"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(outcome.out.find("lcd2: BOOT 00001"), std::string::npos) << "a blank patch memory: " << outcome.out;
+  EXPECT_EQ(std::filesystem::exists(file), existed);
 }
 
 TEST_F(RunnerProgram, WritesTheAudioAndTheWorkRam) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -46,6 +49,23 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
   while ((c = std::fgetc(f)) != EOF) bytes.push_back(uint8_t(c));
   std::fclose(f);
   return bytes;
+}
+
+FileSizeLimit::FileSizeLimit(size_t bytes) {
+  savedSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit;
+  getrlimit(RLIMIT_FSIZE, &limit);
+  saved_ = limit.rlim_cur;
+  limit.rlim_cur = bytes;
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  rlimit limit;
+  getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = saved_;
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, savedSignal_);
 }
 
 }  // namespace kqtest

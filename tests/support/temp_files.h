@@ -1,6 +1,8 @@
-// Temporary folders and whole files for tests that work with the board's files.
+// Temporary folders, whole files and a file size limit for tests that work with the
+// board's files.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,5 +28,19 @@ class TempDir {
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 // The file's bytes; empty if it cannot be read.
 std::vector<uint8_t> ReadFile(const std::string& path);
+
+// While it lives, no file of this process can grow beyond the limit: a write past it
+// fails as on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(size_t bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  unsigned long long saved_;
+  void (*savedSignal_)(int);
+};
 
 }  // namespace kqtest

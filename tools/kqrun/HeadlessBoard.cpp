@@ -1,6 +1,5 @@
 #include "tools/kqrun/HeadlessBoard.h"
 
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -65,10 +64,12 @@ bool HeadlessBoard::Start(const std::string& romFile, const std::string& nvrDire
   BoardRestoreStartValues();
   SetNvrDirectory(nvrDirectory);
   BoardInit(std::make_unique<PlayPositionOutput>(), nullptr);  // unpaced
-  if (nvrDirectory.empty()) {
-    std::memset(NvrImage, 0, sizeof NvrImage);
-  } else if (NvrInUseElsewhere()) {
-    error = "the patch memory in " + Quoted(nvrDirectory) + " is in use by another Tarvelion";
+  // Unlocked, the directory may be another program's too: the run would overwrite its
+  // patch memory or lose its own.
+  if (const std::error_code failure = NvrLockFailure()) {
+    error = failure == FileError::Locked
+                ? "the patch memory in " + Quoted(nvrDirectory) + " is in use by another Tarvelion"
+                : "the patch memory folder " + Quoted(nvrDirectory) + " cannot be locked: " + failure.message();
     return false;
   }
   // The front panel's controls at their start positions.
@@ -90,7 +91,7 @@ void HeadlessBoard::RunSlice() {
   instructions_ += count;
   ++slices_;
   // The output has played up to where the instructions executed so far have led.
-  const uint64_t due = instructions_ * kSoundRate / kInstructionsPerSecond;
+  const uint64_t due = FramesDue(instructions_);
   const auto frames = uint32_t(due - framesPlayed_);
   framesPlayed_ = due;
   if (frames != 0) {
@@ -108,9 +109,20 @@ void HeadlessBoard::RunSlices(uint32_t count) {
 bool HeadlessBoard::Finish(std::string& error) {
   if (nvrDirectory_.empty()) return true;
   const std::string file = NvrDirectory() + kNvrFileName;
-  if (SaveNvrFile(file)) return true;
-  error = "patch memory not saved to " + Quoted(file);
+  std::error_code failure;
+  if (SaveNvrFile(file, &failure)) return true;
+  error = "patch memory not saved to " + Quoted(file) + ": " + failure.message();
   return false;
+}
+
+uint64_t FramesDue(uint64_t instructions) { return instructions * kSoundRate / kInstructionsPerSecond; }
+
+uint64_t MostFramesPlayed(uint32_t slices) {
+  // M68kRun counts whole rounds of eight and stops at the first budget test at or past
+  // its budget; a traced instruction that reaches the budget (its round tests the count
+  // from before it) is followed by one more round of eight.
+  constexpr uint64_t kMostSliceInstructions = SliceLength + 8;
+  return FramesDue(slices * kMostSliceInstructions);
 }
 
 PanelView ReadPanel() {
@@ -135,9 +147,11 @@ std::string FormatPanel(const PanelView& panel, uint64_t instructions) {
   return text + "\ninstructions: " + std::to_string(instructions) + "\n";
 }
 
-bool WriteWavFile(const std::string& path, std::span<const int16_t> frames) {
-  // The header's sizes are 32-bit: about 6.7 hours of sound.
-  if (frames.size() * sizeof(int16_t) > UINT32_MAX - 36) return false;
+bool WriteWavFile(const std::string& path, std::span<const int16_t> frames, std::error_code* error) {
+  if (frames.size() * sizeof(int16_t) > kWavMostDataBytes) {
+    if (error) *error = std::make_error_code(std::errc::file_too_large);
+    return false;
+  }
   std::vector<uint8_t> bytes;
   auto put = [&bytes](uint32_t value, int size) {
     for (int i = 0; i < size; ++i) bytes.push_back(uint8_t(value >> (8 * i)));
@@ -158,7 +172,7 @@ bool WriteWavFile(const std::string& path, std::span<const int16_t> frames) {
   tag("data");
   put(dataBytes, 4);
   for (int16_t sample : frames) put(uint16_t(sample), 2);
-  return ReplaceFile(path, bytes);
+  return ReplaceFile(path, bytes, error);
 }
 
 }  // namespace kqrun

@@ -12,11 +12,19 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace kqrun {
 
 constexpr uint32_t kInstructionsPerSecond = 8'000'000;
+// A WAV file's sizes are 32-bit: at most this many bytes of frames (about 6.7 hours).
+constexpr uint64_t kWavMostDataBytes = UINT32_MAX - 36;
+
+// Frames the audio output has played once this many instructions have executed.
+uint64_t FramesDue(uint64_t instructions);
+// The most frames a run of this many slices can play, whatever its ROM does.
+uint64_t MostFramesPlayed(uint32_t slices);
 
 // What the panel shows at a moment.
 struct PanelView {
@@ -33,18 +41,19 @@ class HeadlessBoard {
 
   // Builds the board from its program-start state with the analog inputs at the
   // built-in settings' values, installs the ROM and resets the processor. With a patch
-  // memory directory, "Tarvelion.nvr" (else "Factory.nvr") is loaded from there and
-  // the directory is locked against other programs until the process ends; without one
-  // the patch memory starts blank and is not kept. False, with the reason, when the ROM
-  // image cannot be read or is not 65536 bytes (the board is not built then), or when
-  // another program holds the patch memory directory.
+  // memory directory, the directory is locked against other programs (until the next
+  // Start or the end of the process) and "Tarvelion.nvr" (else "Factory.nvr") is loaded
+  // from there; without one the patch memory starts blank and no file is read, locked
+  // or written for it. False, with the reason, when the ROM image cannot be read or is
+  // not 65536 bytes (the board is not built then), or when the directory cannot be
+  // locked: another program holds it, or the system refuses the lock.
   bool Start(const std::string& romFile, const std::string& nvrDirectory, std::string& error);
 
   void RunSlice();
   void RunSlices(uint32_t count);
 
   // Writes the patch memory back to its directory, if it has one; false with the reason
-  // if that fails.
+  // (the system's) if that fails. Without it the file stays as it was.
   bool Finish(std::string& error);
 
   uint32_t Slices() const { return slices_; }
@@ -66,7 +75,8 @@ PanelView ReadPanel();
 // The panel as the runner prints it: lcd1, lcd2, digits, leds and instructions lines.
 std::string FormatPanel(const PanelView& panel, uint64_t instructions);
 
-// A 44100 Hz 16-bit stereo WAV file of the frames; false if it cannot be written.
-bool WriteWavFile(const std::string& path, std::span<const int16_t> frames);
+// A 44100 Hz 16-bit stereo WAV file of the frames; false if it cannot be written, with
+// the reason in error if given (file too large beyond kWavMostDataBytes).
+bool WriteWavFile(const std::string& path, std::span<const int16_t> frames, std::error_code* error = nullptr);
 
 }  // namespace kqrun

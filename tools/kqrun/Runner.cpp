@@ -4,17 +4,20 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <filesystem>
 #include <map>
 #include <ostream>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "board/Adc.h"
 #include "board/Files.h"
+#include "board/Nvr.h"
 #include "board/Panel.h"
 #include "board/Ram.h"
+#include "board/Sound.h"
 #include "board/Uart.h"
 
 namespace kqrun {
@@ -34,12 +37,18 @@ const char* const kUsage =
     "                        Volume, Balance) at V (0-255) from the start; otherwise\n"
     "                        volume 255, the others 128\n"
     "  --nvr-dir DIR         patch memory from DIR/Tarvelion.nvr (else DIR/Factory.nvr),\n"
-    "                        written back to DIR/Tarvelion.nvr at the end; refused while\n"
-    "                        another Tarvelion uses DIR; without it the patch memory\n"
-    "                        starts blank and is not kept\n"
-    "  --wav FILE            write the run's audio, 44100 Hz 16-bit stereo\n"
+    "                        written back to DIR/Tarvelion.nvr at the end, after the\n"
+    "                        other files and only if they were written; refused while\n"
+    "                        another Tarvelion uses DIR or DIR cannot be locked; without\n"
+    "                        it the patch memory starts blank and no file is read or\n"
+    "                        written for it\n"
+    "  --wav FILE            write the run's audio, 44100 Hz 16-bit stereo (at most\n"
+    "                        4 GiB: some 23.7 million slices)\n"
     "  --dump-ram FILE       write the 4 KB of work RAM as it is at the end\n"
-    "--midi, --sysex, --press and --key may be given more than once.\n"
+    "--midi, --sysex, --press and --key may be given more than once; the MIDI bytes\n"
+    "queued at one slice must fit the MIDI input queue (65535 bytes).\n"
+    "Files that cannot be read or written, and outputs naming the patch memory file or\n"
+    "each other, are refused before the first slice.\n"
     "Prints lcd1:, lcd2:, digits:, leds: and instructions: lines.\n";
 
 namespace {
@@ -172,38 +181,137 @@ bool CheckSchedule(const RunOptions& options, std::string& error) {
   return true;
 }
 
-// The files the run writes can be written: checked before the first slice, so that a
-// wrong path costs no run and no patch memory is saved by a run that then fails.
-bool CheckOutputs(const RunOptions& options, std::string& error) {
-  namespace fs = std::filesystem;
+namespace fs = std::filesystem;
+
+std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+
+std::error_code SystemError() { return {errno, std::generic_category()}; }
+
+// Where a write to path lands: ReplaceFile follows symbolic links, and a link to nothing
+// makes the file it names.
+fs::path LinkTarget(const fs::path& path) {
+  fs::path file = path;
   std::error_code failure;
-  auto writable = [](const fs::path& folder) { return access(folder.c_str(), W_OK | X_OK) == 0; };
+  for (int links = 0; links < 40 && fs::is_symlink(file, failure); ++links) {
+    const fs::path target = fs::read_symlink(file, failure);
+    if (failure) break;
+    file = target.is_absolute() ? target : file.parent_path() / target;
+  }
+  return file;
+}
+
+// One file by two names: the same file where either exists, else the same place once
+// links, "." and ".." are resolved.
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code failure;
+  const bool aExists = fs::exists(a, failure), bExists = fs::exists(b, failure);
+  if (aExists || bExists) return aExists && bExists && fs::equivalent(a, b, failure);
+  auto resolved = [](const std::string& path) {
+    std::error_code failure;
+    fs::path place = fs::weakly_canonical(LinkTarget(path), failure);
+    return failure ? fs::absolute(path, failure).lexically_normal() : place;
+  };
+  return resolved(a) == resolved(b);
+}
+
+// What makes ReplaceFile fail, as far as it is known before anything is written: anything
+// but a regular file; an existing file the user cannot write, or with no write bit for
+// anyone (which stops the superuser too); a new file's missing or unwritable folder.
+bool CheckWritable(const std::string& what, const std::string& file, std::string& error) {
+  auto refuse = [&](const std::string& reason) {
+    error = what + reason;
+    return false;
+  };
+  struct stat st;
+  if (stat(file.c_str(), &st) == 0) {
+    std::error_code refusal;
+    if (S_ISDIR(st.st_mode))
+      refusal = std::make_error_code(std::errc::is_a_directory);
+    else if (!S_ISREG(st.st_mode))
+      refusal = FileError::NotARegularFile;
+    else if ((st.st_mode & 0222) == 0)
+      refusal = std::make_error_code(std::errc::permission_denied);
+    else if (faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0)
+      refusal = SystemError();
+    return !refusal || refuse(" cannot be written: " + refusal.message());
+  }
+  if (errno != ENOENT) return refuse(" cannot be written: " + SystemError().message());
+  // A new file, made in the folder it will be in.
+  fs::path folder = LinkTarget(file).parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code failure;
+  if (!fs::is_directory(folder, failure)) return refuse(": the folder " + Quoted(folder.string()) + " does not exist");
+  if (access(folder.c_str(), W_OK | X_OK) != 0)
+    return refuse(": the folder " + Quoted(folder.string()) + " cannot be written: " + SystemError().message());
+  return true;
+}
+
+// The files the run writes can be written: checked before the first slice, so that a
+// wrong path costs no run and a run that then fails has changed no file.
+bool CheckOutputs(const RunOptions& options, std::string& error) {
+  std::string nvrFile;
   if (!options.nvrDirectory.empty()) {
-    const std::string quoted = "\"" + options.nvrDirectory + "\"";
+    const std::string quoted = Quoted(options.nvrDirectory);
+    std::error_code failure;
     if (!fs::is_directory(options.nvrDirectory, failure)) {
       error = "--nvr-dir " + quoted + " is not a folder";
       return false;
     }
-    if (!writable(options.nvrDirectory)) {
-      error = "--nvr-dir " + quoted + " cannot be written: " + std::strerror(errno);
+    if (access(options.nvrDirectory.c_str(), W_OK | X_OK) != 0) {
+      error = "--nvr-dir " + quoted + " cannot be written: " + SystemError().message();
+      return false;
+    }
+    nvrFile = (fs::path(options.nvrDirectory) / kNvrFileName).string();
+    if (!CheckWritable("patch memory " + Quoted(nvrFile), nvrFile, error)) return false;
+  }
+  const std::pair<const char*, const std::string&> outputs[] = {{"--wav", options.wavFile},
+                                                                 {"--dump-ram", options.ramFile}};
+  for (const auto& [option, file] : outputs) {
+    if (file.empty()) continue;
+    const std::string what = std::string(option) + " " + Quoted(file);
+    if (!CheckWritable(what, file, error)) return false;
+    if (!nvrFile.empty() && SameFile(file, nvrFile)) {
+      error = what + " is the run's patch memory file " + Quoted(nvrFile);
       return false;
     }
   }
-  for (auto [option, file] : {std::pair{"--wav", &options.wavFile}, std::pair{"--dump-ram", &options.ramFile}}) {
-    if (file->empty()) continue;
-    fs::path folder = fs::path(*file).parent_path();
-    if (folder.empty()) folder = ".";
-    if (!fs::is_directory(folder, failure)) {
-      error = std::string(option) + " \"" + *file + "\": the folder \"" + folder.string() + "\" does not exist";
-      return false;
+  if (!options.wavFile.empty() && !options.ramFile.empty() && SameFile(options.wavFile, options.ramFile)) {
+    error = "--wav " + Quoted(options.wavFile) + " and --dump-ram " + Quoted(options.ramFile) + " are the same file";
+    return false;
+  }
+  auto wavFits = [](uint32_t slices) { return MostFramesPlayed(slices) * kSoundFrameBytes <= kWavMostDataBytes; };
+  if (!options.wavFile.empty() && !wavFits(options.slices)) {
+    uint32_t fits = 0, fitsNot = options.slices;
+    while (fitsNot - fits > 1) {
+      const uint32_t middle = fits + (fitsNot - fits) / 2;
+      (wavFits(middle) ? fits : fitsNot) = middle;
     }
-    if (!writable(folder)) {
-      error = std::string(option) + " \"" + *file + "\": the folder \"" + folder.string() +
-              "\" cannot be written: " + std::strerror(errno);
-      return false;
-    }
+    error = "--wav " + Quoted(options.wavFile) + ": " + std::to_string(options.slices) +
+            " slices can make more audio than a WAV file holds (4 GiB); at most " + std::to_string(fits) +
+            " slices";
+    return false;
   }
   return true;
+}
+
+// The bytes queued at each slice fit the empty MIDI input queue.
+bool CheckMidiQueue(const RunOptions& options, const std::vector<std::vector<uint8_t>>& midiBytes,
+                    std::string& error) {
+  std::map<uint32_t, size_t> queued;
+  for (size_t i = 0; i < options.midi.size(); ++i) queued[options.midi[i].slice] += midiBytes[i].size();
+  for (const auto& [slice, bytes] : queued) {
+    if (bytes <= size_t(kMidiQueueCapacity)) continue;
+    error = "the MIDI inputs at slice " + std::to_string(slice) + " come to " + std::to_string(bytes) +
+            " bytes, more than the MIDI input queue holds (" + std::to_string(kMidiQueueCapacity) + " bytes)";
+    return false;
+  }
+  return true;
+}
+
+// Why a file was not written.
+bool CannotWrite(const std::string& file, std::error_code reason, std::string& error) {
+  error = "cannot write " + Quoted(file) + ": " + reason.message();
+  return false;
 }
 
 // Sets each held input's state for the slice.
@@ -263,7 +371,7 @@ bool Run(const RunOptions& options, RunResult& result, std::string& error) {
       midiBytes.push_back(input.bytes);
       continue;
     }
-    const std::string quoted = "\"" + input.sysexFile + "\"";
+    const std::string quoted = Quoted(input.sysexFile);
     std::error_code failure;
     const uintmax_t size = std::filesystem::file_size(input.sysexFile, failure);
     if (!failure && size > kMidiQueueCapacity) {
@@ -278,6 +386,7 @@ bool Run(const RunOptions& options, RunResult& result, std::string& error) {
     }
     midiBytes.push_back(std::move(*bytes));
   }
+  if (!CheckMidiQueue(options, midiBytes, error)) return false;
 
   HeadlessBoard board(options.keepAudio || !options.wavFile.empty());
   if (!board.Start(options.rom, options.nvrDirectory, error)) return false;
@@ -291,7 +400,7 @@ bool Run(const RunOptions& options, RunResult& result, std::string& error) {
       if (input.slice != slice) continue;
       if (!UartQueueMidiIn(int32_t(midiBytes[i].size()), midiBytes[i].data())) {
         error = "the MIDI input queue has no room for " +
-                (input.sysexFile.empty() ? std::string("the --midi bytes") : "\"" + input.sysexFile + "\"") +
+                (input.sysexFile.empty() ? std::string("the --midi bytes") : Quoted(input.sysexFile)) +
                 " at slice " + std::to_string(slice);
         return false;
       }
@@ -302,16 +411,14 @@ bool Run(const RunOptions& options, RunResult& result, std::string& error) {
   result.panel = ReadPanel();
   result.instructions = board.Instructions();
   result.audio = board.Audio();
-  if (!board.Finish(error)) return false;
-  if (!options.wavFile.empty() && !WriteWavFile(options.wavFile, result.audio)) {
-    error = "cannot write \"" + options.wavFile + "\"";
-    return false;
-  }
-  if (!options.ramFile.empty() && !ReplaceFile(options.ramFile, RamImage)) {
-    error = "cannot write \"" + options.ramFile + "\"";
-    return false;
-  }
-  return true;
+  std::error_code failure;
+  if (!options.wavFile.empty() && !WriteWavFile(options.wavFile, result.audio, &failure))
+    return CannotWrite(options.wavFile, failure, error);
+  if (!options.ramFile.empty() && !ReplaceFile(options.ramFile, RamImage, &failure))
+    return CannotWrite(options.ramFile, failure, error);
+  // Last, and only after the outputs: a run that failed leaves the patch memory as it
+  // found it, so that running it again starts from the same state.
+  return board.Finish(error);
 }
 
 int RunMain(std::span<const std::string> args, std::ostream& out, std::ostream& err) {

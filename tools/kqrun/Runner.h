@@ -61,10 +61,13 @@ struct RunResult {
   std::vector<int16_t> audio;  // with --wav or keepAudio: every frame played
 };
 
-// Starts the board, runs the slices with the options' inputs, then writes the patch
-// memory, the WAV file and the RAM dump that were asked for. False, with the reason,
-// when the ROM image is unusable, a SysEx file cannot be read or queued, or a file
-// cannot be written.
+// Checks the inputs and outputs, starts the board, runs the slices with the options'
+// inputs, then writes the WAV file and the RAM dump that were asked for and, last, the
+// patch memory. False, with the reason, when the ROM image is unusable, a SysEx file
+// cannot be read, the inputs of a slice overfill the MIDI input queue, the patch memory
+// folder is in use or cannot be locked, or a file cannot be written; all of these but a
+// queue still full from earlier slices and a write that fails at the end are found
+// before the first slice. A failed output leaves the patch memory file as it was.
 bool Run(const RunOptions& options, RunResult& result, std::string& error);
 
 // The program: prints the panel lines on out and any message on err; returns the exit
