@@ -1,7 +1,6 @@
-// The program itself, ended as a desktop ends it: by a hang-up, the terminate signal,
-// Ctrl+C while a start-up box waits, and the display going away. It runs the board test
-// firmware from a folder of its own, and that firmware counts its boots in the patch
-// memory, so each run that is saved adds exactly one.
+// The program itself, ended as a desktop ends it: a hang-up, the terminate signal, Ctrl+C
+// while a start-up box waits, and the display going away. It runs the board test
+// firmware, which counts its boots in the patch memory: each saved session adds one.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,7 +9,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
-#include <optional>
 
 #include "board/Files.h"
 #include "tests/ui/ui_test.h"
@@ -18,121 +16,86 @@
 namespace kqui {
 namespace {
 
-// The firmware boots within a few slices of the start; this is ample even under the
-// sanitizers on a loaded machine.
-constexpr unsigned long kBootMilliseconds = 2000;
-
 class WaysOutTest : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 
-  QString File(const QString& name) const { return dir.filePath(name); }
-
-  // The boots counted in the saved patch memory (0: none saved).
   uint32_t Boots() const {
-    const std::vector<uint8_t> nvr = ReadBytes(File("Tarvelion.nvr"));
-    if (nvr.size() != 0x4000) return 0;
-    return uint32_t(nvr[4]) << 24 | uint32_t(nvr[5]) << 16 | uint32_t(nvr[6]) << 8 | nvr[7];
+    const std::vector<uint8_t> nvr = ReadBytes(dir.filePath("Tarvelion.nvr"));
+    return nvr.size() == 0x4000 ? uint32_t(nvr[4]) << 24 | nvr[5] << 16 | nvr[6] << 8 | nvr[7] : 0;
   }
 
-  void Start(QProcess& program, const QProcessEnvironment& environment) {
-    program.setProgram(File("tarvelion"));
-    program.setWorkingDirectory(dir.path());
+  // Starts the program; booted: once it holds its folder (it has caught its signals) and
+  // the firmware has had ample time to boot, even under the sanitizers.
+  void Start(QProcess& program, bool booted = true) {
     program.setProcessEnvironment(environment);
-    program.start();
+    program.setWorkingDirectory(dir.path());
+    program.start(dir.filePath("tarvelion"), {});
     QVERIFY(program.waitForStarted());
-  }
-
-  // Until the program has its folder open for the lock: it has caught its signals and
-  // read the patch memory. (Trying the lock itself could make the program find it taken.)
-  static bool WaitUntilHeld(const QProcess& program, const QString& folder) {
     const QString fds = QString("/proc/%1/fd").arg(program.processId());
-    for (int i = 0; i < 300; ++i) {
+    bool held = !booted;
+    for (int i = 0; i < 300 && !held; ++i, QThread::msleep(50))
       for (const QFileInfo& fd : QDir(fds).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
-        if (fd.symLinkTarget() == folder) return true;
-      QThread::msleep(50);
-    }
-    return false;
+        held = held || fd.symLinkTarget() == dir.path();
+    QVERIFY(held);
+    if (booted) QThread::msleep(2000);
   }
 
-  static bool WaitForExit(QProcess& program) {
-    const bool ended = program.waitForFinished(10000);
-    if (!ended) program.kill(), program.waitForFinished();
-    return ended;
+  static void End(QProcess& program, int signal, int status) {
+    kill(pid_t(program.processId()), signal);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), status);
   }
 
  private slots:
   void initTestCase() {
-    QVERIFY(dir.isValid());
-    QVERIFY(QFile::copy(TARVELION_PROGRAM, File("tarvelion")));
-    QVERIFY(QFile::copy(BOARDTEST_ROM, File("kq.bin")));
+    QVERIFY(QFile::copy(TARVELION_PROGRAM, dir.filePath("tarvelion")));
+    QVERIFY(QFile::copy(BOARDTEST_ROM, dir.filePath("kq.bin")));
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("SDL_AUDIODRIVER", "dummy");
+    environment.insert("ASAN_OPTIONS", "detect_leaks=0");  // the program's way out is tried, not its leaks
   }
 
   void EachWayOutSavesTheSessionOnce() {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("SDL_AUDIODRIVER", "dummy");
-    environment.insert("ASAN_OPTIONS", "detect_leaks=0");  // the program, not its leaks, is tried here
-    const struct {
-      const char* what;
-      int signal;
-      int status;
-      uint32_t boots;  // after the run
-    } rows[] = {
-        {"the terminal hangs up", SIGHUP, 0, 1},
-        {"the terminate signal", SIGTERM, 0, 2},
-    };
-    for (const auto& row : rows) {
+    for (int signal : {SIGHUP, SIGTERM}) {
       QProcess program;
-      Start(program, environment);
-      QVERIFY2(WaitUntilHeld(program, dir.path()), row.what);
-      QThread::msleep(kBootMilliseconds);
-      kill(pid_t(program.processId()), row.signal);
-      QVERIFY2(WaitForExit(program), row.what);
-      QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-      QCOMPARE(program.exitCode(), row.status);
-      QCOMPARE(Boots(), row.boots);
+      Start(program);
+      End(program, signal, 0);
     }
+    QCOMPARE(Boots(), 2u);
 
-    // Ctrl+C while the box that says another Tarvelion holds the folder waits for OK: the
-    // program ends at once, and leaves the patch memory to the other one.
+    // The box saying that another Tarvelion holds the folder ends at once, and this one
+    // leaves the patch memory to the other.
     {
       FolderLock otherProgram;
       QVERIFY(otherProgram.Acquire(dir.path().toStdString()));
       QProcess program;
-      Start(program, environment);
-      for (int i = 0; i < 300 && !program.readAllStandardError().contains("in use by another Tarvelion"); ++i)
+      Start(program, false);
+      for (int i = 0; i < 300 && !program.readAllStandardError().contains("in use by another"); ++i)
         program.waitForReadyRead(50);
-      kill(pid_t(program.processId()), SIGINT);
-      QVERIFY(WaitForExit(program));
-      QCOMPARE(program.exitCode(), 0);
+      End(program, SIGINT, 0);
       QCOMPARE(Boots(), 2u);
     }
 
-    // The display goes away: the program ends with status 1, its session saved.
     const QString server = QStandardPaths::findExecutable("Xvfb");
     if (server.isEmpty()) QSKIP("no Xvfb to take away");
     QProcess display;
-    display.start(server, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
-    QVERIFY(display.waitForStarted());
+    display.start(server, {"-displayfd", "1", "-nolisten", "tcp"});
     QByteArray number;
-    for (int i = 0; i < 100 && !number.endsWith('\n'); ++i) {
-      display.waitForReadyRead(100);
+    for (int i = 0; i < 100 && !number.endsWith('\n'); ++i, display.waitForReadyRead(100))
       number += display.readAllStandardOutput();
-    }
     QVERIFY2(!number.trimmed().isEmpty(), "Xvfb gave no display");
     environment.insert("QT_QPA_PLATFORM", "xcb");
     environment.insert("DISPLAY", ":" + QString::fromLatin1(number.trimmed()));
     QProcess program;
-    Start(program, environment);
-    QVERIFY(WaitUntilHeld(program, dir.path()));
-    QThread::msleep(kBootMilliseconds);
+    Start(program);
     display.kill();
-    display.waitForFinished();
-    QVERIFY(WaitForExit(program));
+    QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitCode(), 1);
-    QVERIFY2(program.readAllStandardError().contains("X11 connection broke"), "ended by the lost display");
+    QVERIFY(program.readAllStandardError().contains("X11 connection broke"));
     QCOMPARE(Boots(), 3u);
   }
 };
