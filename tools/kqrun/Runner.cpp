@@ -379,9 +379,9 @@ bool Run(const RunOptions& options, RunResult& result, std::string& error) {
               std::to_string(kMidiQueueCapacity) + " bytes)";
       return false;
     }
-    auto bytes = ReadWholeFile(input.sysexFile, kMidiQueueCapacity);
+    auto bytes = ReadWholeFile(input.sysexFile, kMidiQueueCapacity, &failure);
     if (!bytes) {
-      error = "SysEx file " + quoted + " cannot be read";
+      error = "SysEx file " + quoted + " cannot be read: " + failure.message();
       return false;
     }
     midiBytes.push_back(std::move(*bytes));
