@@ -379,6 +379,8 @@ bool ReplaceFile(const std::string& path, std::span<const uint8_t> bytes, std::e
   return replaced;
 }
 
+std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+
 std::string ProgramDirectory() {
   std::error_code error;
   auto program = std::filesystem::read_symlink("/proc/self/exe", error);

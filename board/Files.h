@@ -74,6 +74,56 @@ bool LoadImageFile(const std::string& path, std::span<uint8_t> image, std::error
 //    save in progress in another process keeps its temporary.
 bool ReplaceFile(const std::string& path, std::span<const uint8_t> bytes, std::error_code* error = nullptr);
 
+// ReplaceFile written piece by piece, for content too large to hold in memory: the new
+// content goes into a staging file as it comes (the temporary beside the file; where the
+// file is to be written in place, an unnamed file in the system's temporary folder) and
+// Commit puts it in place exactly as ReplaceFile does. Until Commit the file at path is
+// untouched, and a replacement that is not committed leaves no staging file behind. Only
+// a bounded amount of the content is ever held in memory, also by a write in place
+// (whose put-back copy of the old content is kept in an unnamed temporary file too).
+class FileReplacement {
+ public:
+  FileReplacement();
+  ~FileReplacement();  // abandons a replacement not committed
+  FileReplacement(FileReplacement&& other) noexcept;
+  FileReplacement& operator=(FileReplacement&& other) noexcept;
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  // Checks what ReplaceFile checks before it writes (CheckReplaceable) and makes the
+  // staging file; false, with the reason, where the save could not be made.
+  bool Begin(const std::string& path, std::error_code* error = nullptr);
+  // Appends to the new content, or writes into it at an offset (a header filled in last).
+  bool Write(std::span<const uint8_t> bytes, std::error_code* error = nullptr);
+  bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes, std::error_code* error = nullptr);
+  uint64_t Size() const { return size_; }
+  // Puts the new content in place; the outcomes and reasons are ReplaceFile's. The
+  // replacement is over either way.
+  bool Commit(std::error_code* error = nullptr);
+  // Drops the staging file; the file at path stays as it was.
+  void Abandon();
+  bool Begun() const { return state_ != nullptr; }
+
+ private:
+  struct State;
+  State* state_ = nullptr;
+  uint64_t size_ = 0;
+};
+
+// What ReplaceFile checks before it writes anything, as it would find it now: symbolic
+// links followed, not a folder or other file that is no regular file, not protected
+// (an existing file the user cannot write, or one without write permission for anyone),
+// a folder that exists. False with the reason ReplaceFile would give.
+bool CheckReplaceable(const std::string& path, std::error_code* error = nullptr);
+
+// Whether two names name one file: by device and inode where either exists, else by the
+// absolute place each leads to once symbolic links, "." and ".." are resolved, so that
+// "s.out" and "./s.out" are one new file.
+bool SameFile(const std::string& a, const std::string& b);
+
+// A file name as messages quote it.
+std::string Quoted(const std::string& name);
+
 // The directory of the running program, with its trailing '/'.
 std::string ProgramDirectory();
 

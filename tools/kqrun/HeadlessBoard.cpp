@@ -27,8 +27,6 @@ class PlayPositionOutput final : public SoundOutput {
   void Play() override {}
 };
 
-std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
-
 // The image is read as the board will read it, so that whatever the board would refuse
 // (no file, no permission, a folder, FIFO or device, another size) ends the run before
 // it starts.

@@ -183,8 +183,6 @@ bool CheckSchedule(const RunOptions& options, std::string& error) {
 
 namespace fs = std::filesystem;
 
-std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
-
 std::error_code SystemError() { return {errno, std::generic_category()}; }
 
 // Where a write to path lands: ReplaceFile follows symbolic links, and a link to nothing
