@@ -31,7 +31,7 @@ void SetNvrDirectory(const std::string& folder) {
 
 std::string NvrDirectory() { return directory; }
 
-bool LoadNvrFile(const std::string& name) { return LoadImageFile(name, NvrImage); }
+bool LoadNvrFile(const std::string& name, std::error_code* error) { return LoadImageFile(name, NvrImage, error); }
 
 bool SaveNvrFile(const std::string& name, std::error_code* error) { return ReplaceFile(name, NvrImage, error); }
 
@@ -40,6 +40,7 @@ bool LoadFactoryNvr() { return !directory.empty() && LoadNvrFile(directory + kFa
 namespace {
 
 std::error_code saveError;  // what the last destructor's save came to
+std::string keptFile;       // where it kept an unusable file
 
 // The one TNVR, from NvrInit to NvrShutdown. A process that ends without NvrShutdown
 // (tests, the headless runner) writes nothing.
@@ -56,7 +57,10 @@ TNVR::TNVR() : directory_(directory) {
   std::memset(NvrImage, 0, sizeof NvrImage);
   if (directory_.empty()) return;
   lock_.Acquire(directory_, &lockFailure_);
-  if (!LoadNvrFile(directory_ + kNvrFileName)) LoadFactoryNvr();
+  std::error_code reason;
+  if (LoadNvrFile(directory_ + kNvrFileName, &reason)) return;
+  if (reason != std::errc::no_such_file_or_directory) unusableFailure_ = reason;
+  LoadFactoryNvr();
 }
 
 TNVR::~TNVR() {
@@ -73,13 +77,20 @@ bool NvrInUseElsewhere() { return owner.nvr && owner.nvr->InUseElsewhere(); }
 
 std::error_code NvrLockFailure() { return owner.nvr ? owner.nvr->LockFailure() : std::error_code(); }
 
+std::error_code NvrUnusableFailure() {
+  return owner.nvr ? owner.nvr->UnusableFailure() : std::error_code();
+}
+
 void NvrDiscard() {
   if (owner.nvr) owner.nvr->Discard();
 }
 
 bool NvrShutdown(std::error_code* error) {
   saveError.clear();
+  keptFile.clear();
   owner.nvr.reset();
   if (error) *error = saveError;
   return !saveError;
 }
+
+std::string NvrKeptFile() { return keptFile; }
