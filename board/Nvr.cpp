@@ -1,5 +1,12 @@
 #include "board/Nvr.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 
@@ -51,6 +58,51 @@ struct NvrOwner {
   }
 } owner;
 
+std::error_code LastError() { return {errno, std::generic_category()}; }
+
+// Renames from to to, never over a file at to; errno holds the reason of a failure. Where
+// the file system cannot rename so, a second hard link and the removal of the first do
+// the same (a copy could fail half-way).
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  if (link(from.c_str(), to.c_str()) != 0) return false;
+  if (unlink(from.c_str()) == 0) return true;
+  const int reason = errno;
+  unlink(to.c_str());
+  errno = reason;
+  return false;
+}
+
+// Moves the file at path aside, before a save replaces it, to the first free name of
+// "<file>.unusable", "<file>.unusable-2", ... beside it; for a symbolic link the file is
+// the one it leads to. original gets the file's name and kept the new one. No regular
+// file at path is nothing to keep: the save makes the file, or refuses what is there.
+bool KeepAside(const std::string& path, std::string& original, std::string& kept, std::error_code& error) {
+  original = path;
+  struct stat st;
+  if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* target = realpath(path.c_str(), nullptr)) {  // else stat below gives the reason
+      original = target;
+      std::free(target);
+    }
+  }
+  if (stat(original.c_str(), &st) != 0) {
+    if (errno == ENOENT) return true;
+    error = LastError();
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) return true;
+  for (int n = 1;; ++n) {
+    kept = original + ".unusable" + (n > 1 ? "-" + std::to_string(n) : "");
+    if (RenameNoReplace(original, kept)) return true;
+    if (errno != EEXIST) break;
+  }
+  error = LastError();
+  kept.clear();
+  return false;
+}
+
 }  // namespace
 
 TNVR::TNVR() : directory_(directory) {
@@ -64,8 +116,13 @@ TNVR::TNVR() : directory_(directory) {
 }
 
 TNVR::~TNVR() {
-  if (!discarded_ && !directory_.empty() && !InUseElsewhere())
-    SaveNvrFile(directory_ + kNvrFileName, &saveError);
+  if (discarded_ || directory_.empty() || InUseElsewhere()) return;
+  const std::string file = directory_ + kNvrFileName;
+  std::string original, kept;
+  if (unusableFailure_ && !KeepAside(file, original, kept, saveError)) return;
+  // After a failed save the old file goes back under its name, where nothing took it.
+  if (!SaveNvrFile(file, &saveError) && !kept.empty() && RenameNoReplace(kept, original)) kept.clear();
+  keptFile = kept;
 }
 
 void NvrInit() {
