@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <utility>
 
@@ -24,14 +25,70 @@ class FileErrorCategoryType final : public std::error_category {
       case FileError::NotARegularFile: return "not a regular file";
       case FileError::WrongSize: return "wrong size";
       case FileError::Locked: return "in use by another process";
-      case FileError::NotRestored: return "written only in part; the old content could not be put back";
     }
     return "unknown file error";
   }
 };
 
+// A write in place that failed part-way and whose put-back failed too: the value is the
+// write's own error number, and the code compares equal to it as a condition.
+class NotRestoredCategoryType final : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "file not restored"; }
+  std::string message(int value) const override {
+    return std::generic_category().message(value) +
+           "; written only in part, and the old content could not be put back";
+  }
+  std::error_condition default_error_condition(int value) const noexcept override {
+    return std::generic_category().default_error_condition(value);
+  }
+};
+
+// The categories are never destroyed: the program's way out may run from an atexit
+// handler registered before a category's first use, and such a handler runs after the
+// destructors of objects made later. Constant-initialized, they are also at one address
+// in a forked child.
+template <typename Category>
+union Immortal {
+  constexpr Immortal() : category() {}
+  ~Immortal() {}
+  Category category;
+};
+constinit Immortal<FileErrorCategoryType> fileErrors;
+constinit Immortal<NotRestoredCategoryType> notRestoredErrors;
+
 std::error_code SystemError(int number) { return {number, std::generic_category()}; }
 std::error_code LastError() { return SystemError(errno); }
+
+std::error_code NotRestored(const std::error_code& failure) {
+  const int number = failure.category() == std::generic_category() ? failure.value() : EIO;
+  return {number, notRestoredErrors.category};
+}
+
+// A file descriptor, closed at the end of its owner's scope, however that ends.
+class Descriptor {
+ public:
+  Descriptor() = default;
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() { Close(); }
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    if (this != &other) {
+      Close();
+      fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+  }
+  int get() const { return fd_; }
+  int Release() { return std::exchange(fd_, -1); }
+  explicit operator bool() const { return fd_ >= 0; }
+  void Close() {
+    if (fd_ >= 0) close(std::exchange(fd_, -1));
+  }
+
+ private:
+  int fd_ = -1;
+};
 
 // The reason for refusing a file of this type.
 std::error_code NotAFile(mode_t mode) {
@@ -40,25 +97,24 @@ std::error_code NotAFile(mode_t mode) {
 
 // Opens path without waiting (a FIFO opens at once, with or without a writer), and keeps
 // it only if it is a regular file, then with ordinary blocking reads and writes.
-int OpenRegularFile(const std::string& path, int flags, struct stat& st, std::error_code& reason) {
-  int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
+Descriptor OpenRegularFile(const std::string& path, int flags, struct stat& st, std::error_code& reason) {
+  Descriptor fd(open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC));
+  if (!fd) {
     reason = LastError();
-    return -1;
+    return fd;
   }
-  const bool stated = fstat(fd, &st) == 0;
+  const bool stated = fstat(fd.get(), &st) == 0;
   if (!stated || !S_ISREG(st.st_mode)) {
     reason = stated ? NotAFile(st.st_mode) : LastError();
-    close(fd);
-    return -1;
+    return Descriptor();
   }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  fcntl(fd.get(), F_SETFL, fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
   return fd;
 }
 
 // All n bytes at the offset; false with errno set on an error, errno 0 at the end of
 // the file.
-bool ReadAt(int fd, uint8_t* bytes, size_t n, off_t offset) {
+bool ReadAllAt(int fd, uint8_t* bytes, size_t n, off_t offset) {
   while (n > 0) {
     ssize_t done = pread(fd, bytes, n, offset);
     if (done < 0 && errno == EINTR) continue;
@@ -73,7 +129,7 @@ bool ReadAt(int fd, uint8_t* bytes, size_t n, off_t offset) {
 
 // All n bytes at the offset; false with errno set on an error. written, if given, gets
 // how many bytes did get written, all or some.
-bool WriteAt(int fd, const uint8_t* bytes, size_t n, off_t offset, size_t* written = nullptr) {
+bool WriteAllAt(int fd, const uint8_t* bytes, size_t n, off_t offset, size_t* written = nullptr) {
   if (written) *written = 0;
   while (n > 0) {
     ssize_t done = pwrite(fd, bytes, n, offset);
@@ -83,6 +139,48 @@ bool WriteAt(int fd, const uint8_t* bytes, size_t n, off_t offset, size_t* writt
     if (written) *written += size_t(done);
   }
   return true;
+}
+
+// Copies n bytes from the start of one file to the start of another, a piece at a time,
+// so that no more than a piece is ever in memory. copied, if given, gets how many bytes
+// did get written, all or some.
+bool CopyContent(int from, int to, uint64_t n, std::error_code& reason, uint64_t* copied = nullptr) {
+  constexpr uint64_t kPiece = 64 * 1024;
+  if (copied) *copied = 0;
+  std::vector<uint8_t> piece(size_t(std::min(n, kPiece)));
+  for (uint64_t at = 0; at < n;) {
+    const size_t length = size_t(std::min(n - at, kPiece));
+    if (!ReadAllAt(from, piece.data(), length, off_t(at))) {
+      // A source that ends early changed while it was copied.
+      reason = errno != 0 ? LastError() : make_error_code(FileError::WrongSize);
+      return false;
+    }
+    size_t written;
+    const bool complete = WriteAllAt(to, piece.data(), length, off_t(at), &written);
+    if (copied) *copied += written;
+    if (!complete) {
+      reason = LastError();
+      return false;
+    }
+    at += length;
+  }
+  return true;
+}
+
+// A new file with no name in $TMPDIR or /tmp, gone once closed.
+Descriptor UnnamedTemporary(std::error_code& reason) {
+  const char* variable = getenv("TMPDIR");
+  const std::string folder = variable && *variable ? variable : "/tmp";
+  Descriptor fd(open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+  if (fd) return fd;
+  // A file system without unnamed files: a named one, unnamed at once.
+  std::string name = folder + "/tarvelion-XXXXXX";
+  fd = Descriptor(mkostemp(name.data(), O_CLOEXEC));
+  if (!fd)
+    reason = LastError();
+  else
+    unlink(name.c_str());
+  return fd;
 }
 
 // The folder part of a path, with its trailing '/' ("" for a bare name), and the rest.
@@ -97,12 +195,19 @@ bool StillNamed(int fd, const std::string& path) {
          open.st_ino == named.st_ino;
 }
 
-// Temporaries are "<name>.tarvelion-" and six letters or digits.
+// Temporaries are "<stem>.tarvelion-" and six letters or digits, where the stem is the
+// file's name cut short enough for the whole to fit in a name of the folder.
 constexpr char kTemporaryMark[] = ".tarvelion-";
 constexpr size_t kTemporaryRandom = 6;
 
-bool IsTemporaryOf(const std::string& entry, const std::string& name) {
-  const std::string prefix = name + kTemporaryMark;
+std::string TemporaryPrefix(const std::string& folder, const std::string& name) {
+  const long most = pathconf(FolderArgument(folder), _PC_NAME_MAX);
+  const size_t nameMax = most > 0 ? size_t(most) : 255;
+  const size_t added = sizeof kTemporaryMark - 1 + kTemporaryRandom;
+  return name.substr(0, nameMax > added ? nameMax - added : 1) + kTemporaryMark;
+}
+
+bool IsTemporaryOf(const std::string& entry, const std::string& prefix) {
   return entry.size() == prefix.size() + kTemporaryRandom && entry.compare(0, prefix.size(), prefix) == 0 &&
          std::all_of(entry.begin() + long(prefix.size()), entry.end(), [](char c) {
            return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
@@ -112,42 +217,47 @@ bool IsTemporaryOf(const std::string& entry, const std::string& name) {
 // A new temporary for the file, open for writing and locked, so that no other save
 // takes it for one left by a killed process. Such a save may have removed it in the
 // instant before the lock: then it is no longer under its name, and another is made.
-int CreateTemporary(const std::string& folder, const std::string& name, mode_t mode, std::string& temporary) {
+// temporary gets its name only once it is made.
+Descriptor CreateTemporary(const std::string& folder, const std::string& name, mode_t mode,
+                           std::string& temporary, std::error_code& reason) {
   static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  const std::string prefix = folder + TemporaryPrefix(folder, name);
   std::random_device random;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary = folder + name + kTemporaryMark;
-    for (size_t i = 0; i < kTemporaryRandom; ++i) temporary += kAlphabet[random() % (sizeof kAlphabet - 1)];
-    int fd = open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      return -1;
+    std::string candidate = prefix;
+    for (size_t i = 0; i < kTemporaryRandom; ++i) candidate += kAlphabet[random() % (sizeof kAlphabet - 1)];
+    Descriptor fd(open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    if (!fd && errno == EEXIST) continue;
+    if (!fd) {
+      reason = LastError();
+      return fd;
     }
     // Where the file system has no locks, no save can remove the temporary either.
-    flock(fd, LOCK_EX);
-    if (StillNamed(fd, temporary)) return fd;
-    close(fd);
+    flock(fd.get(), LOCK_EX);
+    if (StillNamed(fd.get(), candidate)) {
+      temporary = std::move(candidate);
+      return fd;
+    }
   }
-  errno = EEXIST;
-  return -1;
+  reason = SystemError(EEXIST);
+  return Descriptor();
 }
 
 // Removes the temporaries of the file that no save holds: those of killed processes.
 void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
-  DIR* listing = opendir(FolderArgument(folder));
+  const std::unique_ptr<DIR, int (*)(DIR*)> listing(opendir(FolderArgument(folder)), closedir);
   if (!listing) return;
-  while (const dirent* entry = readdir(listing)) {
-    if (!IsTemporaryOf(entry->d_name, name)) continue;
+  const std::string prefix = TemporaryPrefix(folder, name);
+  while (const dirent* entry = readdir(listing.get())) {
+    if (!IsTemporaryOf(entry->d_name, prefix)) continue;
     const std::string path = folder + entry->d_name;
     struct stat st;
     if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0 && errno == EACCES) fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) continue;
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, path)) unlink(path.c_str());
-    close(fd);
+    Descriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd && errno == EACCES)
+      fd = Descriptor(open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    if (fd && flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && StillNamed(fd.get(), path)) unlink(path.c_str());
   }
-  closedir(listing);
 }
 
 // The file that path names once symbolic links are followed; exists tells whether there
@@ -176,37 +286,85 @@ bool FollowLinks(std::string path, std::string& target, bool& exists, struct sta
   return false;
 }
 
-// Writes the bytes over the file itself, keeping its inode and so its hard links. The
-// whole old content is read first, so that a failed write can put back all it changed.
-bool WriteInPlace(const std::string& path, std::span<const uint8_t> bytes, std::error_code& reason) {
+// What a save finds under the name of the file it replaces, links already followed:
+// nothing, or a regular file that it may write. Anything else is refused with the reason.
+bool Inspect(const std::string& target, bool& exists, struct stat& st, std::error_code& reason) {
+  exists = lstat(target.c_str(), &st) == 0;
+  if (!exists && errno != ENOENT) {
+    reason = LastError();
+    return false;
+  }
+  if (!exists) return true;
+  if (!S_ISREG(st.st_mode)) {
+    reason = NotAFile(st.st_mode);
+    return false;
+  }
+  // No write permission for anyone: protected on purpose, even from the superuser.
+  if ((st.st_mode & 0222) == 0 || faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+    reason = (st.st_mode & 0222) == 0 ? SystemError(EACCES) : LastError();
+    return false;
+  }
+  return true;
+}
+
+// CheckReplaceable, giving the file the links lead to and what it is.
+bool Check(const std::string& path, std::string& target, bool& exists, struct stat& st, std::error_code& reason) {
+  if (!FollowLinks(path, target, exists, st, reason) || !Inspect(target, exists, st, reason)) return false;
+  if (NameOf(target).empty()) {
+    reason = SystemError(ENOENT);
+    return false;
+  }
+  // A new file is made in its folder.
+  if (!exists && faccessat(AT_FDCWD, FolderArgument(FolderOf(target)), W_OK | X_OK, AT_EACCESS) != 0) {
+    reason = LastError();
+    return false;
+  }
+  return true;
+}
+
+// Writes the content of source, size bytes, over the open file of oldSize bytes and
+// flushes it; changed gets how many bytes from the start may no longer be the old ones.
+std::error_code Overwrite(int fd, int source, uint64_t size, uint64_t oldSize, uint64_t& changed) {
+  std::error_code failure;
+  // Room for a longer file first: on a full disk nothing has changed yet.
+  if (size > oldSize && fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(size)) != 0 && errno != EOPNOTSUPP &&
+      errno != ENOSYS)
+    return LastError();
+  if (!CopyContent(source, fd, size, failure, &changed)) return failure;
+  if (size < oldSize) {
+    if (ftruncate(fd, off_t(size)) != 0) return LastError();
+    changed = oldSize;  // the old tail is gone too
+  }
+  return fsync(fd) == 0 ? std::error_code() : LastError();
+}
+
+// Writes the content of source, size bytes, over the file itself, keeping its inode and
+// so its hard links. The old content is first copied aside into an unnamed temporary,
+// so that a failed write can put back all it changed and the old size.
+bool WriteInPlace(const std::string& path, int source, uint64_t size, std::error_code& reason) {
   struct stat st;
   // Without read access (a file open only for writing) there is nothing to put back.
-  int fd = OpenRegularFile(path, O_RDWR | O_NOFOLLOW, st, reason);
-  bool readable = fd >= 0;
-  if (fd < 0 && reason == std::errc::permission_denied) fd = OpenRegularFile(path, O_WRONLY | O_NOFOLLOW, st, reason);
-  if (fd < 0) return false;
-  const size_t oldSize = size_t(st.st_size);
-  std::vector<uint8_t> old(readable ? oldSize : 0);
-  readable = readable && ReadAt(fd, old.data(), oldSize, 0);
+  Descriptor fd = OpenRegularFile(path, O_RDWR | O_NOFOLLOW, st, reason);
+  const bool readable = bool(fd);
+  if (!fd && reason == std::errc::permission_denied) fd = OpenRegularFile(path, O_WRONLY | O_NOFOLLOW, st, reason);
+  if (!fd) return false;
+  const uint64_t oldSize = uint64_t(st.st_size);
+  // The old content, set aside so that a write that fails part-way can put it back.
+  Descriptor old;
+  if (readable && oldSize > 0) {
+    old = UnnamedTemporary(reason);
+    if (!old || !CopyContent(fd.get(), old.get(), oldSize, reason)) return false;
+  }
   // How many bytes from the start may no longer be the old ones.
-  size_t changed = 0;
-  // Room for a longer file first: on a full disk nothing has changed yet.
-  bool written = (bytes.size() <= oldSize || fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) == 0 ||
-                  errno == EOPNOTSUPP || errno == ENOSYS) &&
-                 WriteAt(fd, bytes.data(), bytes.size(), 0, &changed);
-  if (written && bytes.size() < oldSize) {
-    written = ftruncate(fd, off_t(bytes.size())) == 0;
-    if (written) changed = oldSize;  // the old tail is gone too
-  }
-  written = written && fsync(fd) == 0;
-  if (!written) {
-    reason = LastError();
-    const bool restored = changed == 0 || (readable && WriteAt(fd, old.data(), std::min(changed, oldSize), 0) &&
-                                           ftruncate(fd, off_t(oldSize)) == 0 && fsync(fd) == 0);
-    if (!restored) reason = FileError::NotRestored;
-  }
-  close(fd);
-  return written;
+  uint64_t changed = 0;
+  const std::error_code failure = Overwrite(fd.get(), source, size, oldSize, changed);
+  if (!failure) return true;
+  std::error_code ignored;
+  const bool restored =
+      changed == 0 || (readable && CopyContent(old.get(), fd.get(), std::min(changed, oldSize), ignored) &&
+                       ftruncate(fd.get(), off_t(oldSize)) == 0 && fsync(fd.get()) == 0);
+  reason = restored ? failure : NotRestored(failure);
+  return false;
 }
 
 // What get(buffer, size) gives, a list or value of extended attributes, whose size is
@@ -266,96 +424,121 @@ bool KeepWhatTheFileWas(int fd, const std::string& path, const struct stat& old)
                      (fstat(fd, &now) == 0 && now.st_uid == old.st_uid && now.st_gid == old.st_gid);
   // The permissions last: a change of owner or ACL can clear the set-user and set-group bits.
   if (!owned || !CopyAttributes(path, fd) || fchmod(fd, old.st_mode & 07777) != 0) return false;
+  // fchmod may succeed yet drop the set-group bit, for a user not in the file's group.
   return fstat(fd, &now) == 0 && (now.st_mode & 07777) == (old.st_mode & 07777);
 }
 
 bool InPlaceMayHelp(int error) { return error == EACCES || error == EPERM; }
 
-bool Replace(const std::string& path, std::span<const uint8_t> bytes, std::error_code& reason) {
-  std::string target;
+}  // namespace
+
+// A replacement in progress: the file it replaces and the staging file of its content.
+struct FileReplacement::State {
+  State() = default;
+  State(const State&) = delete;
+  State& operator=(const State&) = delete;
+  // The temporary is unlocked only once it has no name left.
+  ~State() {
+    if (!temporary.empty()) unlink(temporary.c_str());
+  }
+
+  // Makes the staging file of a replacement of path.
+  bool Prepare(const std::string& path, std::error_code& reason);
+  // Puts the staged content, size bytes, in place of the file.
+  bool Put(uint64_t size, std::error_code& reason);
+
+  std::string target;      // links followed
+  Descriptor staging;      // open for reading and writing
+  std::string temporary;   // the staging file's name beside the target; none: unnamed
+  std::error_code failed;  // the reason of a failed write, given again by Commit
+};
+
+bool FileReplacement::State::Put(uint64_t size, std::error_code& reason) {
+  if (failed) {
+    reason = failed;
+    return false;
+  }
+  // The file as it is now: the content may have taken long to come.
   bool exists;
   struct stat st;
-  if (!FollowLinks(path, target, exists, st, reason)) return false;
-  const std::string folder = FolderOf(target), name = NameOf(target);
-  if (exists && !S_ISREG(st.st_mode)) {
-    reason = NotAFile(st.st_mode);
-    return false;
-  }
-  if (name.empty()) {
-    reason = SystemError(ENOENT);
-    return false;
-  }
-  if (exists && ((st.st_mode & 0222) == 0 || faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)) {
-    reason = (st.st_mode & 0222) == 0 ? SystemError(EACCES) : LastError();
-    return false;
-  }
-  RemoveStaleTemporaries(folder, name);
-  if (exists && st.st_nlink > 1) return WriteInPlace(target, bytes, reason);
-
-  // A temporary that replaces a file is private until it is complete.
-  std::string temporary;
-  int fd = CreateTemporary(folder, name, exists ? 0600 : 0666, temporary);
-  if (fd < 0) {
-    if (exists && InPlaceMayHelp(errno)) return WriteInPlace(target, bytes, reason);
+  if (!Inspect(target, exists, st, reason)) return false;
+  if (temporary.empty()) return WriteInPlace(target, staging.get(), size, reason);
+  const int fd = staging.get();
+  // A replacement that cannot be what the old file was gives way to a write in place,
+  // and so does a file of more than one name.
+  const bool kept = !exists || (st.st_nlink == 1 && KeepWhatTheFileWas(fd, target, st));
+  if (kept && fsync(fd) != 0) {
     reason = LastError();
     return false;
   }
-  bool written = WriteAt(fd, bytes.data(), bytes.size(), 0);
-  // A replacement that cannot be what the old file was gives way to a write in place.
-  const bool kept = !written || !exists || KeepWhatTheFileWas(fd, target, st);
-  written = written && kept && fsync(fd) == 0;
   // The temporary stays locked until it is renamed: a save of the same file in another
   // process must not take it for a stale one.
-  if (!written || rename(temporary.c_str(), target.c_str()) != 0) {
-    const int error = errno;
-    unlink(temporary.c_str());
-    close(fd);
-    if (!kept || (written && exists && InPlaceMayHelp(error))) return WriteInPlace(target, bytes, reason);
-    reason = SystemError(error);
+  if (!kept || rename(temporary.c_str(), target.c_str()) != 0) {
+    const int renameError = kept ? errno : 0;
+    // The content stays readable through the descriptor.
+    unlink(std::exchange(temporary, {}).c_str());
+    if (!kept || (exists && InPlaceMayHelp(renameError))) return WriteInPlace(target, fd, size, reason);
+    reason = SystemError(renameError);
     return false;
   }
-  close(fd);
+  temporary.clear();
   // The rename is an entry of the folder: on disk only once the folder is. A file system
-  // that does not flush folders says EINVAL.
-  int folderFd = open(FolderArgument(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  const bool synced = folderFd >= 0 && (fsync(folderFd) == 0 || errno == EINVAL);
-  if (!synced) reason = LastError();
-  if (folderFd >= 0) close(folderFd);
-  return synced;
+  // that does not flush folders says EINVAL; a folder the user may write but not read
+  // cannot be opened for its flush, which is then not the user's to make.
+  const Descriptor folder(open(FolderArgument(FolderOf(target)), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if ((!folder && errno != EACCES) || (folder && fsync(folder.get()) != 0 && errno != EINVAL)) {
+    reason = LastError();
+    return false;
+  }
+  return true;
 }
 
-}  // namespace
-
-const std::error_category& FileErrorCategory() {
-  static const FileErrorCategoryType category;
-  return category;
+bool FileReplacement::State::Prepare(const std::string& path, std::error_code& reason) {
+  bool exists;
+  struct stat st;
+  if (!Check(path, target, exists, st, reason)) return false;
+  const std::string folder = FolderOf(target), name = NameOf(target);
+  RemoveStaleTemporaries(folder, name);
+  if (!exists || st.st_nlink == 1) {
+    // A temporary that replaces a file is private until it is complete.
+    staging = CreateTemporary(folder, name, exists ? 0600 : 0666, temporary, reason);
+    if (staging) return true;
+    if (!exists || !InPlaceMayHelp(reason.value())) return false;
+    reason.clear();
+  }
+  // To be written in place: the content is staged apart.
+  staging = UnnamedTemporary(reason);
+  return bool(staging);
 }
+
+const std::error_category& FileErrorCategory() { return fileErrors.category; }
 
 std::error_code make_error_code(FileError error) { return {int(error), FileErrorCategory()}; }
+
+bool IsNotRestored(const std::error_code& error) { return error.category() == notRestoredErrors.category; }
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t maxBytes,
                                                   std::error_code* error) {
   std::error_code reason;
   std::optional<std::vector<uint8_t>> content;
   struct stat st;
-  int fd = OpenRegularFile(path, O_RDONLY, st, reason);
-  if (fd >= 0) {
+  const Descriptor fd = OpenRegularFile(path, O_RDONLY, st, reason);
+  if (fd) {
     if (uint64_t(st.st_size) > maxBytes) {
       reason = std::make_error_code(std::errc::file_too_large);
     } else {
       std::vector<uint8_t> bytes(size_t(st.st_size));
       // One byte more than expected must not be there: the file did not grow meanwhile.
       uint8_t more;
-      if (!ReadAt(fd, bytes.data(), bytes.size(), 0))
+      if (!ReadAllAt(fd.get(), bytes.data(), bytes.size(), 0))
         reason = errno != 0 ? LastError() : make_error_code(FileError::WrongSize);
-      else if (ReadAt(fd, &more, 1, st.st_size))
+      else if (ReadAllAt(fd.get(), &more, 1, st.st_size))
         reason = FileError::WrongSize;
       else if (errno != 0)
         reason = LastError();
       else
         content = std::move(bytes);
     }
-    close(fd);
   }
   if (error) *error = reason;
   return content;
@@ -373,10 +556,101 @@ bool LoadImageFile(const std::string& path, std::span<uint8_t> image, std::error
 }
 
 bool ReplaceFile(const std::string& path, std::span<const uint8_t> bytes, std::error_code* error) {
+  FileReplacement replacement;
+  return replacement.Begin(path, error) && replacement.Write(bytes, error) && replacement.Commit(error);
+}
+
+FileReplacement::FileReplacement() = default;
+
+FileReplacement::~FileReplacement() { Abandon(); }
+
+FileReplacement::FileReplacement(FileReplacement&& other) noexcept
+    : state_(std::exchange(other.state_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+
+FileReplacement& FileReplacement::operator=(FileReplacement&& other) noexcept {
+  if (this != &other) {
+    Abandon();
+    state_ = std::exchange(other.state_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+  }
+  return *this;
+}
+
+bool FileReplacement::Begin(const std::string& path, std::error_code* error) {
+  Abandon();
   std::error_code reason;
-  const bool replaced = Replace(path, bytes, reason);
-  if (error) *error = replaced ? std::error_code() : reason;
-  return replaced;
+  auto state = std::make_unique<State>();
+  const bool begun = state->Prepare(path, reason);
+  if (begun) state_ = state.release();
+  if (error) *error = begun ? std::error_code() : reason;
+  return begun;
+}
+
+bool FileReplacement::Write(std::span<const uint8_t> bytes, std::error_code* error) {
+  return WriteAt(size_, bytes, error);
+}
+
+bool FileReplacement::WriteAt(uint64_t offset, std::span<const uint8_t> bytes, std::error_code* error) {
+  std::error_code reason;
+  if (!state_)
+    reason = SystemError(EBADF);
+  else if (state_->failed)
+    reason = state_->failed;
+  else if (!WriteAllAt(state_->staging.get(), bytes.data(), bytes.size(), off_t(offset)))
+    reason = state_->failed = LastError();
+  else
+    size_ = std::max(size_, offset + bytes.size());
+  if (error) *error = reason;
+  return !reason;
+}
+
+bool FileReplacement::Commit(std::error_code* error) {
+  // Over either way: the state goes, and with it any temporary left.
+  const std::unique_ptr<State> state(std::exchange(state_, nullptr));
+  const uint64_t size = std::exchange(size_, 0);
+  std::error_code reason = state ? std::error_code() : SystemError(EBADF);
+  const bool committed = state && state->Put(size, reason);
+  if (error) *error = committed ? std::error_code() : reason;
+  return committed;
+}
+
+void FileReplacement::Abandon() {
+  delete std::exchange(state_, nullptr);
+  size_ = 0;
+}
+
+bool CheckReplaceable(const std::string& path, std::error_code* error) {
+  std::string target;
+  bool exists;
+  struct stat st;
+  std::error_code reason;
+  Check(path, target, exists, st, reason);
+  if (error) *error = reason;
+  return !reason;
+}
+
+namespace {
+
+// The absolute place a name leads to, links followed and the folder resolved.
+std::filesystem::path Place(const std::string& path) {
+  std::string target = path;
+  bool exists;
+  struct stat st;
+  std::error_code reason;
+  if (!FollowLinks(path, target, exists, st, reason)) target = path;
+  const std::filesystem::path absolute = std::filesystem::absolute(target, reason);
+  std::filesystem::path place = std::filesystem::weakly_canonical(absolute, reason);
+  return reason ? absolute.lexically_normal() : place;
+}
+
+}  // namespace
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first, second;
+  const bool firstExists = stat(a.c_str(), &first) == 0, secondExists = stat(b.c_str(), &second) == 0;
+  if (firstExists || secondExists)
+    return firstExists && secondExists && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+  return Place(a) == Place(b);
 }
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
@@ -403,15 +677,13 @@ FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
 bool FolderLock::Acquire(const std::string& folder, std::error_code* error) {
   Release();
   std::error_code reason;
-  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
+  Descriptor fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd)
     reason = LastError();
-  } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  else if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
     reason = errno == EWOULDBLOCK ? make_error_code(FileError::Locked) : LastError();
-    close(fd);
-  } else {
-    fd_ = fd;
-  }
+  else
+    fd_ = fd.Release();
   if (error) *error = reason;
   return fd_ >= 0;
 }

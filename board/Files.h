@@ -19,12 +19,19 @@ enum class FileError {
   NotARegularFile = 1,  // a FIFO, device or socket: never opened for the content
   WrongSize,            // not of the size asked for, or changed while it was read
   Locked,               // FolderLock: another process holds the folder
-  NotRestored,          // a write in place failed part-way and the old content is not back
 };
+// The category of FileError, never destroyed: messages can be had during exit().
 const std::error_category& FileErrorCategory();
 std::error_code make_error_code(FileError error);
 template <>
 struct std::is_error_code_enum<FileError> : std::true_type {};
+
+// Whether a save failed in a write in place that changed the file part-way, and the old
+// content could not be put back either. Such a reason keeps the write's own error number
+// as its value (and compares equal to it: error == std::errc::file_too_large), and its
+// message says both: "File too large; written only in part, and the old content could
+// not be put back".
+bool IsNotRestored(const std::error_code& error);
 
 // Reads never block: a file is opened without waiting (a FIFO without a writer, a
 // device) and refused at once unless it is a regular file, before anything is read.
@@ -41,16 +48,18 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_
 bool LoadImageFile(const std::string& path, std::span<uint8_t> image, std::error_code* error = nullptr);
 
 // Puts bytes into the file at path so that, on a failure, the old file stays as it was
-// (unless the reason is FileError::NotRestored, below) and no temporary is left; where an
-// error is asked for, it gets the system's reason (permission denied, read-only file
-// system, no space left, is a directory...).
-//  - The new content goes into a temporary beside the file, "<name>.tarvelion-XXXXXX",
-//    that is given everything the old file was (owner, group, permissions with their
-//    set-user and set-group bits, extended attributes and so ACLs), flushed to disk and
-//    renamed over the file; then the folder is flushed, so the new name survives a power
-//    loss. If only that last flush fails, or the folder cannot be opened for it, the
-//    failure is reported though the file already holds the new bytes; a file system that
-//    does not flush folders is no failure.
+// (unless IsNotRestored(reason), below) and no temporary is left; where an error is
+// asked for, it gets the system's reason (permission denied, read-only file system, no
+// space left, is a directory...). It is FileReplacement's Begin, Write and Commit.
+//  - The new content goes into a temporary beside the file, "<name>.tarvelion-XXXXXX"
+//    (the name cut short where the whole would not fit in a name of the folder), that
+//    is given everything the old file was (owner, group, permissions with their
+//    set-user and set-group bits, extended attributes and so ACLs, and none of its own,
+//    such as an ACL taken from the folder), flushed to disk and renamed over the file;
+//    then the folder is flushed, so the new name survives a power loss. If only that
+//    last flush fails, the failure is reported though the file already holds the new
+//    bytes; a file system that does not flush folders, or a folder the user may write
+//    but not read (so cannot open for its flush), is no failure.
 //  - A symbolic link (or a chain of them) is followed: the file it names is replaced,
 //    with the temporary in that file's own folder, and the link stays. A link to
 //    nothing creates the file it names.
@@ -62,12 +71,16 @@ bool LoadImageFile(const std::string& path, std::span<uint8_t> image, std::error
 //  - Some files are written in place, keeping their inode: one with more than one hard
 //    link; a writable one in a folder that lets no new file be made or renamed; and one
 //    whose owner, group, permissions or extended attributes the replacement could not
-//    keep (a file of another owner that the user may write, shared by a group). Where
-//    that write cannot be done either, the save fails with its reason: the owner is never
-//    changed. Room for a longer file is reserved first, and if a write still fails
-//    part-way the whole old content and size are put back; where that cannot be done
-//    (the file could not be read, or putting back failed too) the reason is
-//    FileError::NotRestored.
+//    keep (a file of another owner that the user may write, shared by a group; a
+//    set-group-ID file of a group the user is not in, whose bit the system would drop
+//    from a new file; Linux 6.2 and later drop it on that user's writes in place too).
+//    Where that write cannot be done either, the save fails with its reason: the owner
+//    is never changed. The old content is first copied into an unnamed temporary file
+//    (in $TMPDIR, else /tmp; the save fails, untouched, where it cannot be), room for a
+//    longer file is reserved, and if a write still fails part-way (a full disk, a file
+//    size limit) the old content and size are put back and the reason is the write's.
+//    Where that cannot be done (the file could not be read, or putting back failed too)
+//    the reason is one for which IsNotRestored holds.
 //  - A new file gets the permissions of any newly created file (0666 less the umask).
 //  - Temporaries of this file left by a killed process are removed. A save holds a lock
 //    on its own temporary until the rename, and only unlocked ones are removed, so a
@@ -76,11 +89,14 @@ bool ReplaceFile(const std::string& path, std::span<const uint8_t> bytes, std::e
 
 // ReplaceFile written piece by piece, for content too large to hold in memory: the new
 // content goes into a staging file as it comes (the temporary beside the file; where the
-// file is to be written in place, an unnamed file in the system's temporary folder) and
-// Commit puts it in place exactly as ReplaceFile does. Until Commit the file at path is
-// untouched, and a replacement that is not committed leaves no staging file behind. Only
-// a bounded amount of the content is ever held in memory, also by a write in place
-// (whose put-back copy of the old content is kept in an unnamed temporary file too).
+// file is known at Begin to be written in place, having more than one hard link or a
+// folder where no temporary can be made, an unnamed file in $TMPDIR, else /tmp) and
+// Commit puts it in place exactly as ReplaceFile does, looking at the file as it is
+// then. Until Commit the file at path is untouched, and a replacement that is not
+// committed (abandoned, destroyed, or left by an exception) leaves no staging file
+// behind. Only a bounded amount of the content is ever held in memory, also by a write
+// in place, which copies it from the staging file a piece at a time (its put-back copy
+// of the old content is kept in an unnamed temporary file too).
 class FileReplacement {
  public:
   FileReplacement();
@@ -94,8 +110,11 @@ class FileReplacement {
   // staging file; false, with the reason, where the save could not be made.
   bool Begin(const std::string& path, std::error_code* error = nullptr);
   // Appends to the new content, or writes into it at an offset (a header filled in last).
+  // A failed write spoils the replacement: later writes and Commit fail with its reason.
+  // Without Begin they fail with "bad file descriptor".
   bool Write(std::span<const uint8_t> bytes, std::error_code* error = nullptr);
   bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes, std::error_code* error = nullptr);
+  // The length of the new content: the end of the furthest write (a gap reads as zeros).
   uint64_t Size() const { return size_; }
   // Puts the new content in place; the outcomes and reasons are ReplaceFile's. The
   // replacement is over either way.
@@ -113,12 +132,13 @@ class FileReplacement {
 // What ReplaceFile checks before it writes anything, as it would find it now: symbolic
 // links followed, not a folder or other file that is no regular file, not protected
 // (an existing file the user cannot write, or one without write permission for anyone),
-// a folder that exists. False with the reason ReplaceFile would give.
+// and for a new file a folder that exists and that the user may write. False with the
+// reason ReplaceFile would give.
 bool CheckReplaceable(const std::string& path, std::error_code* error = nullptr);
 
-// Whether two names name one file: by device and inode where either exists, else by the
-// absolute place each leads to once symbolic links, "." and ".." are resolved, so that
-// "s.out" and "./s.out" are one new file.
+// Whether two names name one file: by device and inode where either exists (then both
+// must), else by the absolute place each leads to once symbolic links, "." and ".." are
+// resolved, so that "s.out", "./s.out" and "/the/current/folder/s.out" are one new file.
 bool SameFile(const std::string& a, const std::string& b);
 
 // A file name as messages quote it.

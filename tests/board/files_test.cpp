@@ -88,6 +88,25 @@ std::map<std::string, std::string> Snapshot(const TempDir& dir) {
   return entries;
 }
 
+// An ACL as the system stores it: a version, then entries sorted by tag (owner, named
+// user, group, mask, others); chmod sets the owner, mask and others from the mode.
+struct AclEntry {
+  uint16_t tag, permissions;
+  uint32_t id;
+};
+const struct {
+  uint32_t version;
+  AclEntry entries[5];
+} kAcl = {2, {{0x01, 6, ~0u}, {0x02, 4, 1234}, {0x04, 6, ~0u}, {0x10, 6, ~0u}, {0x20, 0, ~0u}}};
+constexpr char kAccessAcl[] = "system.posix_acl_access";
+
+// The value of an extended attribute of the file; empty where it has none.
+std::string Attribute(const std::string& path, const char* name) {
+  char value[256];
+  const ssize_t length = lgetxattr(path.c_str(), name, value, sizeof value);
+  return length > 0 ? std::string(value, size_t(length)) : "";
+}
+
 TEST(ReadWholeFile, TakesFilesUpToTheLimit) {
   TempDir dir;
   auto bytes = Pattern(300, 1);
@@ -179,7 +198,11 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
     size_t diskLeft = 0;                                // 0: room enough
     size_t length = 0;                                  // of fresh saved; 0: all of it
     bool failingFlushes = false;                        // every fsync fails
+    bool notRestored = false;                           // error is the failed write's
+    bool staged = false;  // the content is staged first, so the disk fills at Commit
   };
+  const std::string longName(255, 'n');
+  bool acls = false;  // the file system has ACLs
   const Case cases[] = {
       {"a read-only file (for the superuser too: it has no write permission at all)",
        [&](const TempDir& dir) {
@@ -263,7 +286,50 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
          link(dir.File("f").c_str(), dir.File("g").c_str());
          return "f";
        },
-       FileError::NotRestored, {}, 0, 1000, true},
+       Errno(std::errc::io_error), {}, 0, 1000, true, true},
+      {"a full disk under a hard link once the content is staged: the old bytes and the old size are put back",
+       [&](const TempDir& dir) {
+         WriteFile(dir.File("f"), old);
+         link(dir.File("f").c_str(), dir.File("g").c_str());
+         return "f";
+       },
+       Errno(std::errc::file_too_large), {}, 3000, 0, false, false, true},
+      {"a new file of the longest name",
+       [&](const TempDir&) { return longName; },
+       {},
+       [&](const TempDir& dir) {
+         EXPECT_EQ(ReadFile(dir.File(longName)), fresh);
+         EXPECT_EQ(dir.Entries(), std::vector<std::string>{longName});
+       }},
+      {"an old file of the longest name",
+       [&](const TempDir& dir) {
+         WriteFile(dir.File(longName), old);
+         return longName;
+       },
+       {},
+       [&](const TempDir& dir) {
+         EXPECT_EQ(ReadFile(dir.File(longName)), fresh);
+         EXPECT_EQ(dir.Entries(), std::vector<std::string>{longName});
+       }},
+      {"a file with an ACL that names another user",
+       [&](const TempDir& dir) {
+         WriteFile(dir.File("f"), old);
+         acls = setxattr(dir.File("f").c_str(), kAccessAcl, &kAcl, sizeof kAcl, 0) == 0;
+         return "f";
+       },
+       {},
+       [&](const TempDir& dir) {
+         EXPECT_EQ(Attribute(dir.File("f"), kAccessAcl),
+                   acls ? std::string(reinterpret_cast<const char*>(&kAcl), sizeof kAcl) : "");
+       }},
+      {"a file without the ACL that its folder gives new files",
+       [&](const TempDir& dir) {
+         WriteFile(dir.File("f"), old);
+         setxattr(dir.Path().c_str(), "system.posix_acl_default", &kAcl, sizeof kAcl, 0);
+         return "f";
+       },
+       {},
+       [&](const TempDir& dir) { EXPECT_EQ(Attribute(dir.File("f"), kAccessAcl), ""); }},
       {"temporaries of the file left by a killed save, and others",
        [&](const TempDir& dir) {
          for (const char* name : {"f", "f.tarvelion-AbC123", "f.tarvelion-Live42", "f.tarvelion-AbC12",
@@ -291,9 +357,15 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
     bool saved;
     {
       Deadline deadline;
+      FileReplacement staged;
+      if (c.staged) {
+        ASSERT_TRUE(staged.Begin(dir.File(name)) && staged.Write(content));
+      }
       std::optional<kqtest::FileSizeLimit> full;
       if (c.diskLeft) full.emplace(c.diskLeft);
-      if (c.failingFlushes) {
+      if (c.staged) {
+        saved = staged.Commit(&error);
+      } else if (c.failingFlushes) {
         error = InChild([&] {
           std::error_code reason = FailFlushes();
           if (!reason) ReplaceFile(dir.File(name), content, &reason);
@@ -303,6 +375,12 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
       } else {
         saved = ReplaceFile(dir.File(name), content, &error);
       }
+    }
+    EXPECT_EQ(IsNotRestored(error), c.notRestored);
+    if (c.notRestored) {
+      EXPECT_EQ(error.message(),
+                c.error.message() + "; written only in part, and the old content could not be put back");
+      error = {error.value(), std::generic_category()};
     }
     EXPECT_EQ(error, c.error) << error.message();
     EXPECT_EQ(saved, !c.error);
@@ -315,11 +393,11 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
 
 // Saves by another user who shares the folder through a group: the file keeps its owner,
 // group, permissions and extended attributes, written in place where a new file could
-// not have them all; a folder that cannot be flushed is a failure, though the bytes are in.
+// not have them all.
 TEST(ReplaceFile, KeepsOwnerGroupAndAttributesOfASharedFile) {
   if (geteuid() != 0) GTEST_SKIP() << "only the superuser can save as another user";
   constexpr uid_t kUser = 65534;
-  constexpr gid_t kGroup = 4242;
+  constexpr gid_t kGroup = 4242, kOtherGroup = 4243;  // the user is in the first only
   const auto fresh = Pattern(3000, 2);
   const struct {
     const char* what;
@@ -327,19 +405,23 @@ TEST(ReplaceFile, KeepsOwnerGroupAndAttributesOfASharedFile) {
     uid_t owner;        // of the file, whose group is the group
     mode_t fileMode;
     bool inPlace;
-    std::error_code error = {};
+    gid_t group = kGroup;
+    mode_t dropped = 0;  // bits that any write by the user may lose (Linux 6.2 on)
   } cases[] = {
       {"a file of the superuser that the group may write", 0775, 0, 0664, true},
       {"a file of the user's own, set-group-ID", 0775, kUser, 02660, false},
-      {"a folder the user cannot read, so not flush", 0730, kUser, 0640, false, Errno(std::errc::permission_denied)},
+      {"a folder the user cannot read, so not open for its flush", 0730, kUser, 0640, false},
+      {"a file of the user's own in a folder where the user makes no file", 0755, kUser, 0640, true},
+      {"a file of the user's own, set-group-ID for a group the user is not in, whose bit a new file would lose",
+       02777, kUser, 02660, true, kOtherGroup, S_ISGID},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     TempDir dir;
     const std::string file = dir.File("f");
     WriteFile(file, Pattern(2000, 1));
-    ASSERT_EQ(chown(dir.Path().c_str(), 0, kGroup) | chmod(dir.Path().c_str(), c.folderMode), 0);
-    ASSERT_EQ(chown(file.c_str(), c.owner, kGroup), 0);
+    ASSERT_EQ(chown(dir.Path().c_str(), 0, c.group) | chmod(dir.Path().c_str(), c.folderMode), 0);
+    ASSERT_EQ(chown(file.c_str(), c.owner, c.group), 0);
     const bool attributes = setxattr(file.c_str(), "user.bank", "A", 1, 0) == 0;  // not on every file system
     ASSERT_EQ(chmod(file.c_str(), c.fileMode), 0);
     struct stat before, after;
@@ -350,17 +432,74 @@ TEST(ReplaceFile, KeepsOwnerGroupAndAttributesOfASharedFile) {
       if (setgroups(1, groups) == 0 && setgid(kUser) == 0 && setuid(kUser) == 0) ReplaceFile(file, fresh, &reason);
       return reason;
     });
-    EXPECT_EQ(error, c.error) << error.message();
+    EXPECT_FALSE(error) << error.message();
     EXPECT_EQ(ReadFile(file), fresh);
     ASSERT_EQ(stat(file.c_str(), &after), 0);
     EXPECT_EQ(after.st_uid, c.owner);
-    EXPECT_EQ(after.st_gid, kGroup);
-    EXPECT_EQ(after.st_mode & 07777, c.fileMode);
+    EXPECT_EQ(after.st_gid, c.group);
+    EXPECT_EQ(after.st_mode & 07777 & ~c.dropped, c.fileMode & ~c.dropped);
     EXPECT_EQ(after.st_ino == before.st_ino, c.inPlace);
     char bank = 0;
     EXPECT_TRUE(!attributes || getxattr(file.c_str(), "user.bank", &bank, 1) == 1);
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"f"});
   }
+}
+
+// Content written piece by piece, its header last, into a file written in place and so
+// copied in pieces; a replacement not committed leaves the file and folder as they were.
+TEST(FileReplacement, WritesPiecesAndLeavesNothingUncommitted) {
+  TempDir dir;
+  const auto old = Pattern(10, 1), body = Pattern(200000, 2), header = Pattern(4, 3);
+  WriteFile(dir.File("f"), old);
+  {
+    FileReplacement abandoned, destroyed;
+    ASSERT_TRUE(abandoned.Begin(dir.File("f")) && abandoned.Write(body));
+    ASSERT_TRUE(destroyed.Begin(dir.File("f")) && destroyed.Write(body));
+    abandoned.Abandon();
+    EXPECT_FALSE(abandoned.Begun());
+    EXPECT_EQ(dir.Entries().size(), 2u);
+  }
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"f"});
+  EXPECT_EQ(ReadFile(dir.File("f")), old);
+
+  ASSERT_EQ(link(dir.File("f").c_str(), dir.File("g").c_str()), 0);
+  FileReplacement replacement;
+  std::error_code error;
+  ASSERT_TRUE(replacement.Begin(dir.File("f"), &error)) << error.message();
+  ASSERT_TRUE(replacement.Write(std::vector<uint8_t>(header.size())) && replacement.Write(body) &&
+              replacement.WriteAt(0, header));
+  EXPECT_EQ(replacement.Size(), header.size() + body.size());
+  ASSERT_TRUE(replacement.Commit(&error)) << error.message();
+  EXPECT_FALSE(replacement.Begun());
+  auto expected = header;
+  expected.insert(expected.end(), body.begin(), body.end());
+  EXPECT_EQ(ReadFile(dir.File("g")), expected);
+  EXPECT_FALSE(replacement.Commit(&error));
+}
+
+// One file by two names: the same inode where either exists, else the same place.
+TEST(SameFile, ByInodeElseByPlace) {
+  TempDir dir;
+  const std::string here = std::filesystem::current_path();
+  ASSERT_EQ(chdir(dir.Path().c_str()), 0);
+  WriteFile("f", {});
+  link("f", "hard");
+  symlink("f", "soft");
+  symlink("sub/new", "dangling");
+  std::filesystem::create_directory("sub");
+  const struct {
+    const char *a, *b;
+    bool same;
+  } cases[] = {
+      {"f", "hard", true},           {"f", "soft", true},          {"f", "new", false},
+      {"new", "./new", true},        {"sub/../new", "new", true},  {"dangling", "sub/new", true},
+      {"dangling", "./sub//new", true}, {"new", "other", false},   {"sub/new", "new", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SameFile(c.a, c.b), c.same) << c.a << " " << c.b;
+    EXPECT_EQ(SameFile(dir.File(c.a), c.b), c.same) << c.a << " " << c.b;
+  }
+  ASSERT_EQ(chdir(here.c_str()), 0);
 }
 
 // Held by one object at a time, across saves in the folder.

@@ -332,4 +332,30 @@ TEST(NvrDirectory, NoneUnlessSet) {
   EXPECT_EQ(ReadFile(dir.File("Factory.nvr")), Pattern(0x4000, 2));
 }
 
+// A folder the user may write but not read cannot be opened for its flush after the
+// save's rename: the patch memory is saved all the same, and the way out hears so.
+TEST_F(PatchMemoryTest, SavesIntoAFolderTheUserMayWriteButNotRead) {
+  namespace fs = std::filesystem;
+  const std::string folder = dir.File("unlisted");
+  fs::create_directory(folder);
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(folder.c_str(), kqtest::kUnprivileged, kqtest::kUnprivileged), 0);
+    fs::permissions(dir.Path(), fs::perms::others_exec, fs::perm_options::add);
+  }
+  fs::permissions(folder, fs::perms::owner_write | fs::perms::owner_exec);
+  const int reason = kqtest::RunAsUser([&] {
+    SetNvrDirectory(folder);
+    NvrInit();
+    NvrWriteLong(0x18000, 0x12345678);
+    std::error_code failure;
+    const bool saved = NvrShutdown(&failure);
+    return saved && !failure ? 0 : failure ? failure.value() : 255;
+  });
+  EXPECT_EQ(reason, 0) << std::generic_category().message(reason);
+  fs::permissions(folder, fs::perms::owner_all);
+  std::vector<uint8_t> expected(0x4000, 0);
+  std::copy_n(std::begin({0x12, 0x34, 0x56, 0x78}), 4, expected.begin());
+  EXPECT_EQ(ReadFile(folder + "/Tarvelion.nvr"), expected);
+}
+
 }  // namespace

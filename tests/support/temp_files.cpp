@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
@@ -66,6 +69,18 @@ FileSizeLimit::~FileSizeLimit() {
   limit.rlim_cur = saved_;
   setrlimit(RLIMIT_FSIZE, &limit);
   std::signal(SIGXFSZ, savedSignal_);
+}
+
+int RunAsUser(const std::function<int()>& run) {
+  const pid_t child = fork();
+  if (child == 0) {
+    const bool asUser = geteuid() != 0 || (setgroups(0, nullptr) == 0 && setgid(kUnprivileged) == 0 &&
+                                           setuid(kUnprivileged) == 0);
+    _exit(asUser ? run() : 255);
+  }
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
 }
 
 }  // namespace kqtest

@@ -1,9 +1,12 @@
-// Temporary folders, whole files and a file size limit for tests that work with the
-// board's files.
+// Temporary folders, whole files, a file size limit and an unprivileged user for tests
+// that work with the board's files.
 #pragma once
+
+#include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,5 +45,11 @@ class FileSizeLimit {
   unsigned long long saved_;
   void (*savedSignal_)(int);
 };
+
+// What run returns (0 to 255), run in a child process that is, where this one is the
+// superuser, the user and group kUnprivileged with no other groups, whom permission
+// bits stop; -1 where the child did not end by returning.
+constexpr uid_t kUnprivileged = 65534;
+int RunAsUser(const std::function<int()>& run);
 
 }  // namespace kqtest
