@@ -279,11 +279,12 @@ class WavStream {
 
   bool Start(std::error_code& failure) { return file_.Write(WavHeader(0), &failure); }
   bool Add(std::span<const int16_t> samples, std::error_code& failure) {
+    if (buffer_.size() + 2 * samples.size() > kBufferBytes && !Flush(failure)) return false;
     for (int16_t sample : samples) {
       buffer_.push_back(uint8_t(sample));
       buffer_.push_back(uint8_t(uint16_t(sample) >> 8));
     }
-    return buffer_.size() < kBufferBytes || Flush(failure);
+    return true;
   }
   bool Finish(std::error_code& failure) {
     if (!Flush(failure)) return false;
