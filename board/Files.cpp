@@ -36,7 +36,8 @@ class NotRestoredCategoryType final : public std::error_category {
  public:
   const char* name() const noexcept override { return "file not restored"; }
   std::string message(int value) const override {
-    return std::generic_category().message(value) + "; written only in part, and the old content could not be put back";
+    return std::generic_category().message(value) +
+           "; written only in part, and the old content could not be put back";
   }
   std::error_condition default_error_condition(int value) const noexcept override {
     return std::generic_category().default_error_condition(value);
@@ -44,8 +45,9 @@ class NotRestoredCategoryType final : public std::error_category {
 };
 
 // The categories are never destroyed: the program's way out may run from an atexit
-// handler registered before their first use, which would otherwise run after their
-// destruction. Constant-initialized, they are also at one address in a forked child.
+// handler registered before a category's first use, and such a handler runs after the
+// destructors of objects made later. Constant-initialized, they are also at one address
+// in a forked child.
 template <typename Category>
 union Immortal {
   constexpr Immortal() : category() {}
@@ -78,6 +80,7 @@ class Descriptor {
     return *this;
   }
   int get() const { return fd_; }
+  int Release() { return std::exchange(fd_, -1); }
   explicit operator bool() const { return fd_ >= 0; }
   void Close() {
     if (fd_ >= 0) close(std::exchange(fd_, -1));
@@ -216,7 +219,7 @@ bool IsTemporaryOf(const std::string& entry, const std::string& prefix) {
 // instant before the lock: then it is no longer under its name, and another is made.
 // temporary gets its name only once it is made.
 Descriptor CreateTemporary(const std::string& folder, const std::string& name, mode_t mode,
-                           std::string& temporary) {
+                           std::string& temporary, std::error_code& reason) {
   static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   const std::string prefix = folder + TemporaryPrefix(folder, name);
   std::random_device random;
@@ -224,8 +227,9 @@ Descriptor CreateTemporary(const std::string& folder, const std::string& name, m
     std::string candidate = prefix;
     for (size_t i = 0; i < kTemporaryRandom; ++i) candidate += kAlphabet[random() % (sizeof kAlphabet - 1)];
     Descriptor fd(open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    if (!fd && errno == EEXIST) continue;
     if (!fd) {
-      if (errno == EEXIST) continue;
+      reason = LastError();
       return fd;
     }
     // Where the file system has no locks, no save can remove the temporary either.
@@ -235,7 +239,7 @@ Descriptor CreateTemporary(const std::string& folder, const std::string& name, m
       return fd;
     }
   }
-  errno = EEXIST;
+  reason = SystemError(EEXIST);
   return Descriptor();
 }
 
@@ -250,7 +254,8 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name) 
     struct stat st;
     if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
     Descriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
-    if (!fd && errno == EACCES) fd = Descriptor(open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd && errno == EACCES)
+      fd = Descriptor(open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
     if (fd && flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && StillNamed(fd.get(), path)) unlink(path.c_str());
   }
 }
@@ -496,12 +501,10 @@ bool FileReplacement::State::Prepare(const std::string& path, std::error_code& r
   RemoveStaleTemporaries(folder, name);
   if (!exists || st.st_nlink == 1) {
     // A temporary that replaces a file is private until it is complete.
-    staging = CreateTemporary(folder, name, exists ? 0600 : 0666, temporary);
+    staging = CreateTemporary(folder, name, exists ? 0600 : 0666, temporary, reason);
     if (staging) return true;
-    if (!exists || !InPlaceMayHelp(errno)) {
-      reason = LastError();
-      return false;
-    }
+    if (!exists || !InPlaceMayHelp(reason.value())) return false;
+    reason.clear();
   }
   // To be written in place: the content is staged apart.
   staging = UnnamedTemporary(reason);
@@ -577,9 +580,10 @@ bool FileReplacement::Begin(const std::string& path, std::error_code* error) {
   Abandon();
   std::error_code reason;
   auto state = std::make_unique<State>();
-  if (state->Prepare(path, reason)) state_ = state.release();
-  if (error) *error = reason;
-  return !reason;
+  const bool begun = state->Prepare(path, reason);
+  if (begun) state_ = state.release();
+  if (error) *error = begun ? std::error_code() : reason;
+  return begun;
 }
 
 bool FileReplacement::Write(std::span<const uint8_t> bytes, std::error_code* error) {
@@ -673,15 +677,13 @@ FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
 bool FolderLock::Acquire(const std::string& folder, std::error_code* error) {
   Release();
   std::error_code reason;
-  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
+  Descriptor fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd)
     reason = LastError();
-  } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  else if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
     reason = errno == EWOULDBLOCK ? make_error_code(FileError::Locked) : LastError();
-    close(fd);
-  } else {
-    fd_ = fd;
-  }
+  else
+    fd_ = fd.Release();
   if (error) *error = reason;
   return fd_ >= 0;
 }

@@ -72,7 +72,8 @@ bool LoadImageFile(const std::string& path, std::span<uint8_t> image, std::error
 //    link; a writable one in a folder that lets no new file be made or renamed; and one
 //    whose owner, group, permissions or extended attributes the replacement could not
 //    keep (a file of another owner that the user may write, shared by a group; a
-//    set-group-ID file of a group the user is not in, whose bit the system would drop).
+//    set-group-ID file of a group the user is not in, whose bit the system would drop
+//    from a new file; Linux 6.2 and later drop it on that user's writes in place too).
 //    Where that write cannot be done either, the save fails with its reason: the owner
 //    is never changed. The old content is first copied into an unnamed temporary file
 //    (in $TMPDIR, else /tmp; the save fails, untouched, where it cannot be), room for a
@@ -113,6 +114,7 @@ class FileReplacement {
   // Without Begin they fail with "bad file descriptor".
   bool Write(std::span<const uint8_t> bytes, std::error_code* error = nullptr);
   bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes, std::error_code* error = nullptr);
+  // The length of the new content: the end of the furthest write (a gap reads as zeros).
   uint64_t Size() const { return size_; }
   // Puts the new content in place; the outcomes and reasons are ReplaceFile's. The
   // replacement is over either way.

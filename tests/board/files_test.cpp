@@ -378,7 +378,8 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
     }
     EXPECT_EQ(IsNotRestored(error), c.notRestored);
     if (c.notRestored) {
-      EXPECT_EQ(error.message(), c.error.message() + "; written only in part, and the old content could not be put back");
+      EXPECT_EQ(error.message(),
+                c.error.message() + "; written only in part, and the old content could not be put back");
       error = {error.value(), std::generic_category()};
     }
     EXPECT_EQ(error, c.error) << error.message();
