@@ -302,7 +302,8 @@ TEST_F(RunnerProgram, ThePatchMemoryIsSavedOnlyAfterTheOutputs) {
     // The RAM dump fails after the WAV file is in place: its name became a folder while
     // the run went on.
     std::future<Outcome> run = std::async(std::launch::async, [&] {
-      return RunProgram({Rom(), "--slices", "5000", kept, "--wav", dir.File("run.wav"), "--dump-ram", dir.File("ram.bin")});
+      return RunProgram(
+          {Rom(), "--slices", "5000", kept, "--wav", dir.File("run.wav"), "--dump-ram", dir.File("ram.bin")});
     });
     auto begun = [&] {
       for (const std::string& entry : dir.Entries())
