@@ -1,9 +1,16 @@
 // The headless runner: its command line, its report and exit status, its audio file, and
 // runs that repeat exactly.
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <future>
 #include <sstream>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "board/Adc.h"
@@ -26,6 +33,40 @@ Outcome RunProgram(const Args& args) {
   std::ostringstream out, err;
   int status = kqrun::RunMain(args, out, err);
   return {status, out.str(), err.str()};
+}
+
+std::string ReadText(const std::string& path) {
+  const std::vector<uint8_t> bytes = kqtest::ReadFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// The kq-run program itself, SIGXFSZ at its default action whatever this process does
+// with it; the status is 128 + the signal that ended it, if one did. Its report goes to
+// the file reportTo, not read back, if given.
+Outcome RunTheProgram(const kqtest::TempDir& dir, const Args& args, const std::string& reportTo = "") {
+  const std::string out = reportTo.empty() ? dir.File("stdout.txt") : reportTo, errFile = dir.File("stderr.txt");
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&files, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGXFSZ);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+  std::vector<char*> argv = {const_cast<char*>(KQ_RUN_PROGRAM)};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  pid_t child;
+  int status = -1;
+  if (posix_spawn(&child, KQ_RUN_PROGRAM, &files, &attributes, argv.data(), environ) == 0)
+    waitpid(child, &status, 0);
+  posix_spawn_file_actions_destroy(&files);
+  posix_spawnattr_destroy(&attributes);
+  const int code = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+  return {code, reportTo.empty() ? ReadText(out) : "", ReadText(errFile)};
 }
 
 TEST(RunnerArguments, EveryOptionAndItsSchedule) {
@@ -148,33 +189,51 @@ TEST_F(RunnerProgram, AMissingOrWrongSizeRomEndsWithStatusOne) {
   }
 }
 
-// Files that cannot be read or written are refused before the first slice: the patch
-// memory of the run's folder is not touched, and the reason is given.
+// Files that cannot be read or written, and outputs that would replace an input or each
+// other, are refused before the first slice: the patch memory of the run's folder is not
+// touched, and the reason is given.
 TEST_F(RunnerProgram, FilesThatCannotBeReadOrWrittenAreRefusedBeforeTheRun) {
-  std::filesystem::create_directory(dir.File("nvr"));
+  namespace fs = std::filesystem;
+  fs::create_directory(dir.File("nvr"));
+  fs::create_directory(dir.File("fresh"));
+  fs::create_directory(dir.File("partial"));
   const std::vector<uint8_t> patches(0x4000, 0x5A);
   kqtest::WriteFile(dir.File("nvr/Tarvelion.nvr"), patches);
+  std::vector<uint8_t> longer = patches;
+  longer.push_back(0);
+  kqtest::WriteFile(dir.File("partial/Tarvelion.nvr"), longer);
   kqtest::WriteFile(dir.File("big.syx"), std::vector<uint8_t>(65536, 0xF8));
   kqtest::WriteFile(dir.File("half.syx"), std::vector<uint8_t>(40000, 0xF8));
+  kqtest::WriteFile(dir.File("empty.syx"), {});
   kqtest::WriteFile(dir.File("readonly.wav"), {});
   chmod(dir.File("readonly.wav").c_str(), 0444);
-  std::filesystem::create_symlink("nvr/Tarvelion.nvr", dir.File("patches.bin"));
+  fs::create_symlink("nvr/Tarvelion.nvr", dir.File("patches.bin"));
+  fs::create_symlink("kq.bin", dir.File("rom.bin"));
   const std::string kept = "--nvr-dir=" + dir.File("nvr");
+  auto relative = [&](const std::string& name) { return fs::relative(dir.File(name)).string(); };
   const struct {
     Args args;
     std::string reason;
   } refused[] = {
       {{"--sysex", dir.File("none.syx") + "@1"}, "cannot be read"},
       {{"--sysex", dir.File("big.syx") + "@1"}, "larger than the MIDI input queue"},
-      {{"--wav", dir.File("no/such/folder.wav")}, "does not exist"},
-      {{"--dump-ram", dir.File("no/such/ram.bin")}, "does not exist"},
-      {{"--nvr-dir", dir.File("no/such")}, "is not a folder"},
+      {{"--sysex", dir.File("empty.syx") + "@1"}, "\"" + dir.File("empty.syx") + "\" is empty"},
+      {{"--wav", dir.File("no/such/folder.wav")}, "cannot be written: No such file or directory"},
+      {{"--dump-ram", dir.File("no/such/ram.bin")}, "cannot be written: No such file or directory"},
+      {{"--nvr-dir", dir.File("no/such")}, "cannot be used: No such file or directory"},
+      {{"--nvr-dir", dir.File("partial")}, "cannot be used: it is 16385 bytes, not 16384"},
       {{"--wav", dir.Path()}, "cannot be written: Is a directory"},
       {{"--wav", dir.File("readonly.wav")}, "cannot be written: Permission denied"},  // the superuser too
       {{"--dump-ram", dir.File("nvr/Tarvelion.nvr")}, "is the run's patch memory file"},
       {{"--dump-ram", dir.File("nvr/./Tarvelion.nvr")}, "is the run's patch memory file"},
       {{"--dump-ram", dir.File("patches.bin")}, "is the run's patch memory file"},  // a link to it
+      {{"--nvr-dir", relative("fresh"), "--wav", dir.File("fresh/Tarvelion.nvr")}, "is the run's patch memory file"},
+      {{"--wav", dir.File("nvr/Factory.nvr")}, "is the factory patch memory"},
+      {{"--dump-ram", dir.File("kq.bin")}, "\"" + dir.File("kq.bin") + "\" is the ROM image"},
+      {{"--wav", dir.File("rom.bin")}, "is the ROM image"},
+      {{"--sysex", dir.File("half.syx") + "@1", "--wav", relative("half.syx")}, "is the SysEx file"},
       {{"--wav", dir.File("out.bin"), "--dump-ram", dir.File("nvr/../out.bin")}, "are the same file"},
+      {{"--wav", relative("s.out"), "--dump-ram", dir.File("s.out")}, "are the same file"},
       {{"--slices", "30000000", "--wav", dir.File("long.wav")}, "more audio than a WAV file holds (4 GiB)"},
       {{"--sysex", dir.File("half.syx") + "@1", "--midi", "90 3C 7F@2", "--sysex", dir.File("half.syx") + "@1"},
        "at slice 1 come to 80000 bytes, more than the MIDI input queue holds"},
@@ -189,12 +248,37 @@ TEST_F(RunnerProgram, FilesThatCannotBeReadOrWrittenAreRefusedBeforeTheRun) {
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(kqtest::ReadFile(dir.File("nvr/Tarvelion.nvr")), patches) << row.args[1] << ": no run took place";
   }
+  EXPECT_EQ(kqtest::ReadFile(dir.File("partial/Tarvelion.nvr")), longer);
+  EXPECT_EQ(kqtest::ReadFile(dir.File("kq.bin")).size(), 65536u);
+  for (const std::string& entry : dir.Entries())
+    EXPECT_EQ(entry.find(".tarvelion-"), std::string::npos) << entry << ": no staging file is left";
   FolderLock otherProgram;
   ASSERT_TRUE(otherProgram.Acquire(dir.File("nvr")));
   const Outcome held = RunProgram({Rom(), "--slices", "5", kept});
   EXPECT_EQ(held.status, 1);
   EXPECT_NE(held.err.find("in use by another Tarvelion"), std::string::npos) << held.err;
   EXPECT_EQ(kqtest::ReadFile(dir.File("nvr/Tarvelion.nvr")), patches);
+  otherProgram.Release();
+
+  // A patch memory its user cannot read (the superuser can: the run is a user's).
+  fs::create_directory(dir.File("locked"));
+  const std::string unreadable = dir.File("locked/Tarvelion.nvr");
+  kqtest::WriteFile(unreadable, patches);
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(dir.File("locked").c_str(), kqtest::kUnprivileged, kqtest::kUnprivileged), 0);
+    ASSERT_EQ(chown(unreadable.c_str(), kqtest::kUnprivileged, kqtest::kUnprivileged), 0);
+    fs::permissions(dir.Path(), fs::perms::others_exec, fs::perm_options::add);
+  }
+  chmod(unreadable.c_str(), 0200);
+  const int status = kqtest::RunAsUser([&] {
+    const Outcome outcome = RunProgram({Rom(), "--slices", "5", "--nvr-dir", dir.File("locked")});
+    return outcome.err.find("\"" + unreadable + "\" cannot be used: Permission denied") != std::string::npos
+               ? outcome.status
+               : 254;
+  });
+  EXPECT_EQ(status, 1);
+  chmod(unreadable.c_str(), 0600);
+  EXPECT_EQ(kqtest::ReadFile(unreadable), patches);
 }
 
 // The outputs are written before the patch memory, which is not saved when one of them
@@ -214,8 +298,81 @@ TEST_F(RunnerProgram, ThePatchMemoryIsSavedOnlyAfterTheOutputs) {
   }
   EXPECT_EQ(kqtest::ReadFile(dir.File("nvr/Tarvelion.nvr")), patches);
   EXPECT_FALSE(std::filesystem::exists(dir.File("run.wav")));
+  {
+    // The RAM dump fails after the WAV file is in place: its name became a folder while
+    // the run went on.
+    std::future<Outcome> run = std::async(std::launch::async, [&] {
+      return RunProgram(
+          {Rom(), "--slices", "5000", kept, "--wav", dir.File("run.wav"), "--dump-ram", dir.File("ram.bin")});
+    });
+    auto begun = [&] {
+      for (const std::string& entry : dir.Entries())
+        if (entry.rfind("ram.bin.tarvelion-", 0) == 0) return true;
+      return false;
+    };
+    while (!begun() && run.wait_for(std::chrono::milliseconds(1)) == std::future_status::timeout) {
+    }
+    std::filesystem::create_directory(dir.File("ram.bin"));
+    const Outcome failed = run.get();
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err, "kq-run: cannot write \"" + dir.File("ram.bin") + "\": Is a directory\n");
+    EXPECT_TRUE(std::filesystem::exists(dir.File("run.wav")));
+  }
+  EXPECT_EQ(kqtest::ReadFile(dir.File("nvr/Tarvelion.nvr")), patches);
   const Outcome again = RunProgram({Rom(), "--slices", "50", kept});
   EXPECT_NE(again.out.find("lcd2: BOOT 00002"), std::string::npos) << again.out << again.err;
+}
+
+// Where kq-run's own writes fail it says so and ends with status 1: a report it cannot
+// print, and a file past the file size limit, whose old bytes stay (SIGXFSZ kills no
+// write half-way).
+TEST_F(RunnerProgram, TheProgramEndsWithTheReasonWhereAWriteFails) {
+  const Outcome full = RunTheProgram(dir, {Rom(), "--slices", "10"}, "/dev/full");
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err, "kq-run: the report cannot be written: No space left on device\n");
+
+  const std::vector<uint8_t> old(100, 0xAB);
+  kqtest::WriteFile(dir.File("ram.bin"), old);
+  ASSERT_EQ(link(dir.File("ram.bin").c_str(), dir.File("shared.bin").c_str()), 0);  // written in place
+  Outcome limited;
+  {
+    kqtest::FileSizeLimit limit(2000);
+    limited = RunTheProgram(dir, {Rom(), "--slices", "10", "--dump-ram", dir.File("ram.bin")});
+  }
+  EXPECT_EQ(limited.status, 1) << "128 + SIGXFSZ: killed";
+  EXPECT_EQ(limited.err, "kq-run: cannot write \"" + dir.File("ram.bin") + "\": File too large\n");
+  EXPECT_EQ(kqtest::ReadFile(dir.File("ram.bin")), old);
+}
+
+// Memory the system refuses ends the run with status 1 and the reason, not an abort.
+TEST(RunnerMemory, MemoryTheSystemRefusesEndsTheRunWithTheReason) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer's allocator aborts where memory is refused";
+#endif
+  const Args args = {"kq.bin", "--midi", std::string(64 << 20, '9') + "@0"};  // copied while parsed
+  kqtest::TempDir dir;
+  const pid_t child = fork();
+  if (child == 0) {
+    unsigned long pages = 0;
+    FILE* statm = fopen("/proc/self/statm", "r");
+    if (!statm || fscanf(statm, "%lu", &pages) != 1) _exit(253);
+    const rlim_t bytes = pages * sysconf(_SC_PAGESIZE) + (16 << 20);
+    const rlimit limit = {bytes, bytes};
+    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(253);
+    Outcome outcome;
+    try {
+      outcome = RunProgram(args);
+    } catch (...) {
+      _exit(254);  // out of RunMain
+    }
+    kqtest::WriteFile(dir.File("err.txt"), std::vector<uint8_t>(outcome.err.begin(), outcome.err.end()));
+    _exit(outcome.status);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(ReadText(dir.File("err.txt")), "kq-run: out of memory: the system refused the memory the run needs\n");
 }
 
 // Without --nvr-dir no patch memory is kept: the program's own folder is neither locked,
@@ -232,8 +389,9 @@ TEST_F(RunnerProgram, WithoutAPatchMemoryFolderItsOwnFolderIsLeftAlone) {
 }
 
 TEST_F(RunnerProgram, WritesTheAudioAndTheWorkRam) {
+  const std::string ramFile = dir.File(std::string(246, 'r') + ".bin");  // a name of 250 bytes
   Outcome outcome = RunProgram({Rom(), "--slices", "200", "--midi", "90 45 7F@20", "--wav", dir.File("run.wav"),
-                                "--dump-ram", dir.File("ram.bin")});
+                                "--dump-ram", ramFile});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   RunOptions options = Options(200);
   options.keepAudio = true;
@@ -257,7 +415,7 @@ TEST_F(RunnerProgram, WritesTheAudioAndTheWorkRam) {
   }
   EXPECT_GT(kqtest::Rms(kqtest::LeftChannel(again.audio, 0, again.audio.size() / 2)), 1000.0);
 
-  const std::vector<uint8_t> ram = kqtest::ReadFile(dir.File("ram.bin"));
+  const std::vector<uint8_t> ram = kqtest::ReadFile(ramFile);
   ASSERT_EQ(ram.size(), 4096u);
   EXPECT_EQ(std::string(ram.begin() + 0x10, ram.begin() + 0x14), "KQBT");
 }

@@ -58,6 +58,7 @@ bool HeadlessBoard::Start(const std::string& romFile, const std::string& nvrDire
   instructions_ = 0;
   framesPlayed_ = 0;
   audio_.clear();
+  sliceSamples_ = 0;
 
   BoardRestoreStartValues();
   SetNvrDirectory(nvrDirectory);
@@ -92,11 +93,10 @@ void HeadlessBoard::RunSlice() {
   const uint64_t due = FramesDue(instructions_);
   const auto frames = uint32_t(due - framesPlayed_);
   framesPlayed_ = due;
-  if (frames != 0) {
-    const size_t at = keepAudio_ ? audio_.size() : 0;
-    audio_.resize(at + 2 * size_t(frames));
-    SoundConsume(reinterpret_cast<uint8_t*>(audio_.data() + at), frames * kSoundFrameBytes);
-  }
+  const size_t at = keepAudio_ ? audio_.size() : 0;
+  sliceSamples_ = 2 * size_t(frames);
+  audio_.resize(at + sliceSamples_);
+  if (frames != 0) SoundConsume(reinterpret_cast<uint8_t*>(audio_.data() + at), frames * kSoundFrameBytes);
   SliceService(int32_t(count));
 }
 
@@ -145,19 +145,17 @@ std::string FormatPanel(const PanelView& panel, uint64_t instructions) {
   return text + "\ninstructions: " + std::to_string(instructions) + "\n";
 }
 
-bool WriteWavFile(const std::string& path, std::span<const int16_t> frames, std::error_code* error) {
-  if (frames.size() * sizeof(int16_t) > kWavMostDataBytes) {
-    if (error) *error = std::make_error_code(std::errc::file_too_large);
-    return false;
-  }
-  std::vector<uint8_t> bytes;
-  auto put = [&bytes](uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes.push_back(uint8_t(value >> (8 * i)));
+std::array<uint8_t, kWavHeaderBytes> WavHeader(uint32_t dataBytes) {
+  std::array<uint8_t, kWavHeaderBytes> header{};
+  size_t at = 0;
+  auto put = [&](uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) header[at++] = uint8_t(value >> (8 * i));
   };
-  auto tag = [&bytes](const char* name) { bytes.insert(bytes.end(), name, name + 4); };
-  const auto dataBytes = uint32_t(frames.size() * sizeof(int16_t));
+  auto tag = [&](const char* name) {
+    for (int i = 0; i < 4; ++i) header[at++] = uint8_t(name[i]);
+  };
   tag("RIFF");
-  put(36 + dataBytes, 4);
+  put(uint32_t(kWavHeaderBytes - 8) + dataBytes, 4);
   tag("WAVE");
   tag("fmt ");
   put(16, 4);
@@ -169,8 +167,7 @@ bool WriteWavFile(const std::string& path, std::span<const int16_t> frames, std:
   put(16, 2);
   tag("data");
   put(dataBytes, 4);
-  for (int16_t sample : frames) put(uint16_t(sample), 2);
-  return ReplaceFile(path, bytes, error);
+  return header;
 }
 
 }  // namespace kqrun

@@ -9,10 +9,10 @@
 // The board is one set of module-level units, so only one HeadlessBoard runs at a time.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace kqrun {
@@ -36,7 +36,7 @@ struct PanelView {
 
 class HeadlessBoard {
  public:
-  // keepAudio: the frames played are kept for Audio().
+  // keepAudio: the frames played are kept for Audio(); without it only the last slice's.
   explicit HeadlessBoard(bool keepAudio = true) : keepAudio_(keepAudio) {}
 
   // Builds the board from its program-start state with the analog inputs at the
@@ -60,6 +60,10 @@ class HeadlessBoard {
   uint64_t Instructions() const { return instructions_; }
   // Interleaved stereo frames (left, right) played since the start, 44100 per second.
   const std::vector<int16_t>& Audio() const { return audio_; }
+  // The frames the last slice played, kept or not.
+  std::span<const int16_t> SliceAudio() const {
+    return std::span<const int16_t>(audio_).subspan(audio_.size() - sliceSamples_);
+  }
   uint64_t FramesPlayed() const { return framesPlayed_; }
 
  private:
@@ -69,14 +73,16 @@ class HeadlessBoard {
   uint64_t instructions_ = 0;
   uint64_t framesPlayed_ = 0;
   std::vector<int16_t> audio_;
+  size_t sliceSamples_ = 0;
 };
 
 PanelView ReadPanel();
 // The panel as the runner prints it: lcd1, lcd2, digits, leds and instructions lines.
 std::string FormatPanel(const PanelView& panel, uint64_t instructions);
 
-// A 44100 Hz 16-bit stereo WAV file of the frames; false if it cannot be written, with
-// the reason in error if given (file too large beyond kWavMostDataBytes).
-bool WriteWavFile(const std::string& path, std::span<const int16_t> frames, std::error_code* error = nullptr);
+constexpr size_t kWavHeaderBytes = 44;
+// The header of a 44100 Hz 16-bit stereo WAV file whose frames take dataBytes (at most
+// kWavMostDataBytes); the frames follow it as little-endian samples, left then right.
+std::array<uint8_t, kWavHeaderBytes> WavHeader(uint32_t dataBytes);
 
 }  // namespace kqrun

@@ -6,11 +6,10 @@
 #include <charconv>
 #include <filesystem>
 #include <map>
+#include <new>
 #include <ostream>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "board/Adc.h"
 #include "board/Files.h"
@@ -39,17 +38,22 @@ const char* const kUsage =
     "  --nvr-dir DIR         patch memory from DIR/Tarvelion.nvr (else DIR/Factory.nvr),\n"
     "                        written back to DIR/Tarvelion.nvr at the end, after the\n"
     "                        other files and only if they were written; refused while\n"
-    "                        another Tarvelion uses DIR or DIR cannot be locked; without\n"
-    "                        it the patch memory starts blank and no file is read or\n"
-    "                        written for it\n"
+    "                        another Tarvelion uses DIR or DIR cannot be locked, and\n"
+    "                        when DIR/Tarvelion.nvr cannot be used (not 16384 bytes,\n"
+    "                        unreadable) rather than replaced; without it the patch\n"
+    "                        memory starts blank and no file is read or written for it\n"
     "  --wav FILE            write the run's audio, 44100 Hz 16-bit stereo (at most\n"
     "                        4 GiB: some 23.7 million slices)\n"
     "  --dump-ram FILE       write the 4 KB of work RAM as it is at the end\n"
     "--midi, --sysex, --press and --key may be given more than once; the MIDI bytes\n"
     "queued at one slice must fit the MIDI input queue (65535 bytes).\n"
-    "Files that cannot be read or written, and outputs naming the patch memory file or\n"
-    "each other, are refused before the first slice.\n"
-    "Prints lcd1:, lcd2:, digits:, leds: and instructions: lines.\n";
+    "Files that cannot be read or written, empty SysEx files, and outputs naming an\n"
+    "input (the ROM image, a SysEx file, DIR's Tarvelion.nvr or Factory.nvr) or each\n"
+    "other, are refused before the first slice.\n"
+    "Prints lcd1:, lcd2:, digits:, leds: and instructions: lines.\n"
+    "Exit status: 0 when the run is done and its report printed; 1 when the run failed\n"
+    "or was refused (the ROM image, a file, the patch memory, memory) or its report\n"
+    "could not be written; 2 for bad arguments.\n";
 
 namespace {
 
@@ -183,98 +187,66 @@ bool CheckSchedule(const RunOptions& options, std::string& error) {
 
 namespace fs = std::filesystem;
 
-std::error_code SystemError() { return {errno, std::generic_category()}; }
-
-// Where a write to path lands: ReplaceFile follows symbolic links, and a link to nothing
-// makes the file it names.
-fs::path LinkTarget(const fs::path& path) {
-  fs::path file = path;
-  std::error_code failure;
-  for (int links = 0; links < 40 && fs::is_symlink(file, failure); ++links) {
-    const fs::path target = fs::read_symlink(file, failure);
-    if (failure) break;
-    file = target.is_absolute() ? target : file.parent_path() / target;
-  }
-  return file;
-}
-
-// One file by two names: the same file where either exists, else the same place once
-// links, "." and ".." are resolved.
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code failure;
-  const bool aExists = fs::exists(a, failure), bExists = fs::exists(b, failure);
-  if (aExists || bExists) return aExists && bExists && fs::equivalent(a, b, failure);
-  auto resolved = [](const std::string& path) {
-    std::error_code failure;
-    fs::path place = fs::weakly_canonical(LinkTarget(path), failure);
-    return failure ? fs::absolute(path, failure).lexically_normal() : place;
-  };
-  return resolved(a) == resolved(b);
-}
-
-// What makes ReplaceFile fail, as far as it is known before anything is written: anything
-// but a regular file; an existing file the user cannot write, or with no write bit for
-// anyone (which stops the superuser too); a new file's missing or unwritable folder.
-bool CheckWritable(const std::string& what, const std::string& file, std::string& error) {
-  auto refuse = [&](const std::string& reason) {
-    error = what + reason;
-    return false;
-  };
+// The patch memory folder exists, and its patch memory file, if there is one, can be
+// used and written back: one that cannot would be replaced at the end by the factory
+// state or zeros.
+bool CheckPatchMemory(const std::string& folder, std::string& error) {
+  std::error_code reason;
   struct stat st;
-  if (stat(file.c_str(), &st) == 0) {
-    std::error_code refusal;
-    if (S_ISDIR(st.st_mode))
-      refusal = std::make_error_code(std::errc::is_a_directory);
-    else if (!S_ISREG(st.st_mode))
-      refusal = FileError::NotARegularFile;
-    else if ((st.st_mode & 0222) == 0)
-      refusal = std::make_error_code(std::errc::permission_denied);
-    else if (faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0)
-      refusal = SystemError();
-    return !refusal || refuse(" cannot be written: " + refusal.message());
+  if (stat(folder.c_str(), &st) != 0)
+    reason = {errno, std::generic_category()};
+  else if (!S_ISDIR(st.st_mode))
+    reason = std::make_error_code(std::errc::not_a_directory);
+  if (reason) {
+    error = "--nvr-dir " + Quoted(folder) + " cannot be used: " + reason.message();
+    return false;
   }
-  if (errno != ENOENT) return refuse(" cannot be written: " + SystemError().message());
-  // A new file, made in the folder it will be in.
-  fs::path folder = LinkTarget(file).parent_path();
-  if (folder.empty()) folder = ".";
-  std::error_code failure;
-  if (!fs::is_directory(folder, failure)) return refuse(": the folder " + Quoted(folder.string()) + " does not exist");
-  if (access(folder.c_str(), W_OK | X_OK) != 0)
-    return refuse(": the folder " + Quoted(folder.string()) + " cannot be written: " + SystemError().message());
+  const std::string file = (fs::path(folder) / kNvrFileName).string();
+  std::vector<uint8_t> image(kNvrSize);
+  if (!LoadImageFile(file, image, &reason) && reason != std::errc::no_such_file_or_directory) {
+    std::error_code sizeFailure;
+    const uintmax_t size = fs::file_size(file, sizeFailure);
+    error = "patch memory " + Quoted(file) + " cannot be used: " +
+            (reason == FileError::WrongSize && !sizeFailure
+                 ? "it is " + std::to_string(size) + " bytes, not " + std::to_string(kNvrSize)
+                 : reason.message());
+    return false;
+  }
+  if (!CheckReplaceable(file, &reason)) {
+    error = "patch memory " + Quoted(file) + " cannot be written: " + reason.message();
+    return false;
+  }
   return true;
 }
 
-// The files the run writes can be written: checked before the first slice, so that a
-// wrong path costs no run and a run that then fails has changed no file.
-bool CheckOutputs(const RunOptions& options, std::string& error) {
-  std::string nvrFile;
+// A file the run writes, begun before the first slice and committed after the last.
+struct Output {
+  const char* option;
+  const std::string& file;
+  FileReplacement& replacement;
+  std::string Named() const { return std::string(option) + " " + Quoted(file); }
+};
+
+// The outputs replace none of the run's inputs nor each other, and each can be written:
+// its replacement is begun, so that a wrong path costs no run and a run that then fails
+// has changed no file.
+bool BeginOutputs(const RunOptions& options, std::span<const Output> outputs, std::string& error) {
+  std::vector<std::pair<std::string, std::string>> inputs = {{"the ROM image", options.rom}};
+  for (const MidiInput& input : options.midi)
+    if (!input.sysexFile.empty()) inputs.emplace_back("the SysEx file", input.sysexFile);
   if (!options.nvrDirectory.empty()) {
-    const std::string quoted = Quoted(options.nvrDirectory);
-    std::error_code failure;
-    if (!fs::is_directory(options.nvrDirectory, failure)) {
-      error = "--nvr-dir " + quoted + " is not a folder";
-      return false;
-    }
-    if (access(options.nvrDirectory.c_str(), W_OK | X_OK) != 0) {
-      error = "--nvr-dir " + quoted + " cannot be written: " + SystemError().message();
-      return false;
-    }
-    nvrFile = (fs::path(options.nvrDirectory) / kNvrFileName).string();
-    if (!CheckWritable("patch memory " + Quoted(nvrFile), nvrFile, error)) return false;
+    const fs::path folder(options.nvrDirectory);
+    inputs.emplace_back("the run's patch memory file", (folder / kNvrFileName).string());
+    inputs.emplace_back("the factory patch memory", (folder / kFactoryNvrFileName).string());
   }
-  const std::pair<const char*, const std::string&> outputs[] = {{"--wav", options.wavFile},
-                                                                 {"--dump-ram", options.ramFile}};
-  for (const auto& [option, file] : outputs) {
-    if (file.empty()) continue;
-    const std::string what = std::string(option) + " " + Quoted(file);
-    if (!CheckWritable(what, file, error)) return false;
-    if (!nvrFile.empty() && SameFile(file, nvrFile)) {
-      error = what + " is the run's patch memory file " + Quoted(nvrFile);
-      return false;
-    }
-  }
-  if (!options.wavFile.empty() && !options.ramFile.empty() && SameFile(options.wavFile, options.ramFile)) {
-    error = "--wav " + Quoted(options.wavFile) + " and --dump-ram " + Quoted(options.ramFile) + " are the same file";
+  for (const Output& output : outputs)
+    for (const auto& [what, file] : inputs)
+      if (SameFile(output.file, file)) {
+        error = output.Named() + " is " + what + " " + Quoted(file);
+        return false;
+      }
+  if (outputs.size() == 2 && SameFile(outputs[0].file, outputs[1].file)) {
+    error = outputs[0].Named() + " and " + outputs[1].Named() + " are the same file";
     return false;
   }
   auto wavFits = [](uint32_t slices) { return MostFramesPlayed(slices) * kSoundFrameBytes <= kWavMostDataBytes; };
@@ -289,8 +261,53 @@ bool CheckOutputs(const RunOptions& options, std::string& error) {
             " slices";
     return false;
   }
+  for (const Output& output : outputs) {
+    std::error_code reason;
+    if (!output.replacement.Begin(output.file, &reason)) {
+      error = output.Named() + " cannot be written: " + reason.message();
+      return false;
+    }
+  }
   return true;
 }
+
+// The run's audio into the WAV file's replacement as it plays, through a small buffer;
+// the header's sizes are filled in at the end.
+class WavStream {
+ public:
+  explicit WavStream(FileReplacement& file) : file_(file) { buffer_.reserve(kBufferBytes); }
+
+  bool Start(std::error_code& failure) { return file_.Write(WavHeader(0), &failure); }
+  bool Add(std::span<const int16_t> samples, std::error_code& failure) {
+    if (buffer_.size() + 2 * samples.size() > kBufferBytes && !Flush(failure)) return false;
+    for (int16_t sample : samples) {
+      buffer_.push_back(uint8_t(sample));
+      buffer_.push_back(uint8_t(uint16_t(sample) >> 8));
+    }
+    return true;
+  }
+  bool Finish(std::error_code& failure) {
+    if (!Flush(failure)) return false;
+    const uint64_t dataBytes = file_.Size() - kWavHeaderBytes;
+    if (dataBytes > kWavMostDataBytes) {
+      failure = std::make_error_code(std::errc::file_too_large);
+      return false;
+    }
+    return file_.WriteAt(0, WavHeader(uint32_t(dataBytes)), &failure);
+  }
+
+ private:
+  static constexpr size_t kBufferBytes = 64 * 1024;
+
+  bool Flush(std::error_code& failure) {
+    const bool written = file_.Write(buffer_, &failure);
+    buffer_.clear();
+    return written;
+  }
+
+  FileReplacement& file_;
+  std::vector<uint8_t> buffer_;
+};
 
 // The bytes queued at each slice fit the empty MIDI input queue.
 bool CheckMidiQueue(const RunOptions& options, const std::vector<std::vector<uint8_t>>& midiBytes,
@@ -361,7 +378,12 @@ std::optional<RunOptions> ParseArguments(std::span<const std::string> args, std:
 }
 
 bool Run(const RunOptions& options, RunResult& result, std::string& error) {
-  if (!CheckOutputs(options, error)) return false;
+  if (!options.nvrDirectory.empty() && !CheckPatchMemory(options.nvrDirectory, error)) return false;
+  FileReplacement wavFile, ramFile;
+  std::vector<Output> outputs;
+  if (!options.wavFile.empty()) outputs.push_back({"--wav", options.wavFile, wavFile});
+  if (!options.ramFile.empty()) outputs.push_back({"--dump-ram", options.ramFile, ramFile});
+  if (!BeginOutputs(options, outputs, error)) return false;
   // The SysEx files are read before the run; each is queued whole at its slice.
   std::vector<std::vector<uint8_t>> midiBytes;
   for (const MidiInput& input : options.midi) {
@@ -382,13 +404,20 @@ bool Run(const RunOptions& options, RunResult& result, std::string& error) {
       error = "SysEx file " + quoted + " cannot be read: " + failure.message();
       return false;
     }
+    if (bytes->empty()) {
+      error = "SysEx file " + quoted + " is empty: it holds no bytes to queue";
+      return false;
+    }
     midiBytes.push_back(std::move(*bytes));
   }
   if (!CheckMidiQueue(options, midiBytes, error)) return false;
 
-  HeadlessBoard board(options.keepAudio || !options.wavFile.empty());
+  HeadlessBoard board(options.keepAudio);
   if (!board.Start(options.rom, options.nvrDirectory, error)) return false;
   for (const AdcSetting& setting : options.adc) AdcInputs[setting.channel] = setting.value;
+  std::error_code failure;
+  WavStream wav(wavFile);
+  if (wavFile.Begun() && !wav.Start(failure)) return CannotWrite(options.wavFile, failure, error);
 
   for (uint32_t slice = 0; slice < options.slices; ++slice) {
     ApplyHolds(options.buttons, slice, ButtonPressed);
@@ -404,15 +433,15 @@ bool Run(const RunOptions& options, RunResult& result, std::string& error) {
       }
     }
     board.RunSlice();
+    if (wavFile.Begun() && !wav.Add(board.SliceAudio(), failure)) return CannotWrite(options.wavFile, failure, error);
   }
 
   result.panel = ReadPanel();
   result.instructions = board.Instructions();
-  result.audio = board.Audio();
-  std::error_code failure;
-  if (!options.wavFile.empty() && !WriteWavFile(options.wavFile, result.audio, &failure))
+  if (options.keepAudio) result.audio = board.Audio();
+  if (wavFile.Begun() && !(wav.Finish(failure) && wavFile.Commit(&failure)))
     return CannotWrite(options.wavFile, failure, error);
-  if (!options.ramFile.empty() && !ReplaceFile(options.ramFile, RamImage, &failure))
+  if (ramFile.Begun() && !(ramFile.Write(RamImage, &failure) && ramFile.Commit(&failure)))
     return CannotWrite(options.ramFile, failure, error);
   // Last, and only after the outputs: a run that failed leaves the patch memory as it
   // found it, so that running it again starts from the same state.
@@ -420,24 +449,39 @@ bool Run(const RunOptions& options, RunResult& result, std::string& error) {
 }
 
 int RunMain(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  std::string error;
-  bool help = false;
-  std::optional<RunOptions> options = ParseArguments(args, error, &help);
-  if (help) {
-    out << kUsage;
+  try {
+    std::string error;
+    bool help = false;
+    std::optional<RunOptions> options = ParseArguments(args, error, &help);
+    if (help) {
+      out << kUsage;
+      return 0;
+    }
+    if (!options) {
+      err << "kq-run: " << error << "\n" << kUsage;
+      return 2;
+    }
+    RunResult result;
+    if (!Run(*options, result, error)) {
+      err << "kq-run: " << error << "\n";
+      return 1;
+    }
+    // A report that does not arrive is a failure, whatever the run did.
+    errno = 0;
+    out << FormatPanel(result.panel, result.instructions) << std::flush;
+    if (!out) {
+      const int reason = errno;
+      err << "kq-run: the report cannot be written: "
+          << (reason ? std::error_code(reason, std::generic_category()).message() : "the output failed") << "\n";
+      return 1;
+    }
     return 0;
+  } catch (const std::bad_alloc&) {
+    err << "kq-run: out of memory: the system refused the memory the run needs\n";
+  } catch (const std::exception& failure) {
+    err << "kq-run: " << failure.what() << "\n";
   }
-  if (!options) {
-    err << "kq-run: " << error << "\n" << kUsage;
-    return 2;
-  }
-  RunResult result;
-  if (!Run(*options, result, error)) {
-    err << "kq-run: " << error << "\n";
-    return 1;
-  }
-  out << FormatPanel(result.panel, result.instructions);
-  return 0;
+  return 1;
 }
 
 }  // namespace kqrun

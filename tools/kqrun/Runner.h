@@ -44,7 +44,7 @@ struct RunOptions {
   std::string nvrDirectory;
   std::string wavFile;
   std::string ramFile;
-  bool keepAudio = false;  // keep the audio in the result even without a WAV file
+  bool keepAudio = false;  // keep the audio in the result (a WAV file is written as it plays)
 };
 
 extern const char* const kUsage;
@@ -58,21 +58,25 @@ std::optional<RunOptions> ParseArguments(std::span<const std::string> args, std:
 struct RunResult {
   PanelView panel;
   uint64_t instructions = 0;
-  std::vector<int16_t> audio;  // with --wav or keepAudio: every frame played
+  std::vector<int16_t> audio;  // with keepAudio: every frame played
 };
 
 // Checks the inputs and outputs, starts the board, runs the slices with the options'
-// inputs, then writes the WAV file and the RAM dump that were asked for and, last, the
-// patch memory. False, with the reason, when the ROM image is unusable, a SysEx file
-// cannot be read, the inputs of a slice overfill the MIDI input queue, the patch memory
-// folder is in use or cannot be locked, or a file cannot be written; all of these but a
-// queue still full from earlier slices and a write that fails at the end are found
-// before the first slice. A failed output leaves the patch memory file as it was.
+// inputs while the audio goes into the WAV file's replacement, then puts the WAV file
+// and the RAM dump that were asked for in place and, last, saves the patch memory. False,
+// with the reason, when the ROM image is unusable, a SysEx file cannot be read or is
+// empty, the inputs of a slice overfill the MIDI input queue, the patch memory folder is
+// missing, in use or cannot be locked, its patch memory file cannot be used (not 16384
+// bytes, unreadable) or written, an output names an input or the other output, or a file
+// cannot be written; all of these but a queue still full from earlier slices and a
+// write that fails during or after the run are found before the first slice. A failed
+// output leaves every file as it was, the patch memory file among them.
 bool Run(const RunOptions& options, RunResult& result, std::string& error);
 
 // The program: prints the panel lines on out and any message on err; returns the exit
-// status: 0 after a run, 1 when the run failed (a missing or wrong-size ROM among
-// others), 2 for arguments that make no run.
+// status: 0 after a run whose report was written, 1 when the run failed (a missing or
+// wrong-size ROM, a file, the memory) or the report could not be written, 2 for
+// arguments that make no run.
 int RunMain(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 
 }  // namespace kqrun
