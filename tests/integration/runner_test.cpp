@@ -3,7 +3,6 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <future>
 #include <sstream>
 
 #include <fcntl.h>
@@ -299,24 +298,17 @@ TEST_F(RunnerProgram, ThePatchMemoryIsSavedOnlyAfterTheOutputs) {
   EXPECT_EQ(kqtest::ReadFile(dir.File("nvr/Tarvelion.nvr")), patches);
   EXPECT_FALSE(std::filesystem::exists(dir.File("run.wav")));
   {
-    // The RAM dump fails after the WAV file is in place: its name became a folder while
-    // the run went on.
-    std::future<Outcome> run = std::async(std::launch::async, [&] {
-      return RunProgram(
-          {Rom(), "--slices", "5000", kept, "--wav", dir.File("run.wav"), "--dump-ram", dir.File("ram.bin")});
-    });
-    auto begun = [&] {
-      for (const std::string& entry : dir.Entries())
-        if (entry.rfind("ram.bin.tarvelion-", 0) == 0) return true;
-      return false;
-    };
-    while (!begun() && run.wait_for(std::chrono::milliseconds(1)) == std::future_status::timeout) {
-    }
-    std::filesystem::create_directory(dir.File("ram.bin"));
-    const Outcome failed = run.get();
+    // The RAM dump fails after the WAV file is in place: it is written in place (a second
+    // link), and its old 30000 bytes cannot be set aside under the limit.
+    kqtest::WriteFile(dir.File("ram.bin"), std::vector<uint8_t>(30000, 0xAB));
+    ASSERT_EQ(link(dir.File("ram.bin").c_str(), dir.File("ram.link").c_str()), 0);
+    kqtest::FileSizeLimit limit(20000);  // the patch memory and 50 slices of audio fit
+    const Outcome failed =
+        RunProgram({Rom(), "--slices", "50", kept, "--wav", dir.File("run.wav"), "--dump-ram", dir.File("ram.bin")});
     EXPECT_EQ(failed.status, 1);
-    EXPECT_EQ(failed.err, "kq-run: cannot write \"" + dir.File("ram.bin") + "\": Is a directory\n");
+    EXPECT_EQ(failed.err, "kq-run: cannot write \"" + dir.File("ram.bin") + "\": File too large\n");
     EXPECT_TRUE(std::filesystem::exists(dir.File("run.wav")));
+    EXPECT_EQ(std::filesystem::file_size(dir.File("ram.bin")), 30000u);
   }
   EXPECT_EQ(kqtest::ReadFile(dir.File("nvr/Tarvelion.nvr")), patches);
   const Outcome again = RunProgram({Rom(), "--slices", "50", kept});
