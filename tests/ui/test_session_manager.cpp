@@ -124,12 +124,21 @@ bool TestSessionManager::Wait(const std::function<bool()>& condition, int millis
   return true;
 }
 
+// Each sends nothing once the client has gone.
 void TestSessionManager::SaveYourself(int saveType, bool shutdown, int interactStyle) {
-  SmsSaveYourself(client_, saveType, shutdown, interactStyle, False);
+  if (client_) SmsSaveYourself(client_, saveType, shutdown, interactStyle, False);
 }
 
-void TestSessionManager::SaveComplete() { SmsSaveComplete(client_); }
-void TestSessionManager::ShutdownCancelled() { SmsShutdownCancelled(client_); }
-void TestSessionManager::Die() { SmsDie(client_); }
+void TestSessionManager::SaveComplete() {
+  if (client_) SmsSaveComplete(client_);
+}
+
+void TestSessionManager::ShutdownCancelled() {
+  if (client_) SmsShutdownCancelled(client_);
+}
+
+void TestSessionManager::Die() {
+  if (client_) SmsDie(client_);
+}
 
 }  // namespace kqui

@@ -230,6 +230,7 @@ class WaysOutTest : public QObject {
       const int done = manager.saveDone;
       manager.SaveYourself(SmSaveBoth, shutdown, SmInteractStyleAny);
       QVERIFY(manager.Wait([&] { return manager.saveDone > done || manager.Closed(); }, 10000));
+      QVERIFY2(!manager.Closed(), "the program has ended");
       QVERIFY(manager.saveSucceeded);
       if (shutdown) manager.ShutdownCancelled();
       else manager.SaveComplete();
