@@ -30,8 +30,9 @@ void NvrMap();
 void SetNvrDirectory(const std::string& folder);
 std::string NvrDirectory();
 
-// A file of exactly 16384 bytes replaces the patch memory; any other leaves it as it was.
-bool LoadNvrFile(const std::string& name);
+// A file of exactly 16384 bytes replaces the patch memory; any other leaves it as it was
+// and gives false, with the reason in error if given.
+bool LoadNvrFile(const std::string& name, std::error_code* error = nullptr);
 // Replaces the file with the patch memory; on failure the old file stays as it was and
 // error, if given, holds the reason.
 bool SaveNvrFile(const std::string& name, std::error_code* error = nullptr);
@@ -41,9 +42,10 @@ bool LoadFactoryNvr();
 // The patch memory's keeper for one run of the program, in the directory set at its
 // construction (none: zeros, no file touched). Its constructor takes the lock on the
 // directory, so that two programs never both write one "Tarvelion.nvr", and loads the
-// patch memory: zeros, then "Tarvelion.nvr", else "Factory.nvr", failures passing
-// silently. Its destructor writes "Tarvelion.nvr", whether or not anything changed,
-// unless another program holds the directory.
+// patch memory: zeros, then "Tarvelion.nvr", else "Factory.nvr". Its destructor writes
+// "Tarvelion.nvr", whether or not anything changed, unless another program holds the
+// directory. A "Tarvelion.nvr" that exists but could not be used at the start is first
+// kept beside it, so that the save never destroys the user's bytes.
 class TNVR {
  public:
   TNVR();
@@ -61,11 +63,16 @@ class TNVR {
   // system's reason where no lock could be taken (a folder without read permission, a
   // file system without locks); nothing while held or without a directory.
   std::error_code LockFailure() const { return lockFailure_; }
+  // Why an existing "Tarvelion.nvr" could not be used at the start (the system's reason,
+  // or FileError::WrongSize), so that the factory state runs; nothing when it was loaded,
+  // is missing, or there is no directory.
+  std::error_code UnusableFailure() const { return unusableFailure_; }
 
  private:
   const std::string directory_;
   FolderLock lock_;
   std::error_code lockFailure_;
+  std::error_code unusableFailure_;
   bool discarded_ = false;
 };
 
@@ -77,9 +84,20 @@ bool NvrInUseElsewhere();
 // of the system's own is still saved to at exit: the program cannot tell whether another
 // uses it, and the user is told so.
 std::error_code NvrLockFailure();
+// TNVR::UnusableFailure of the one TNVR: at start, why "Tarvelion.nvr" exists but could
+// not be used, so that the factory state (or zeros) runs instead; nothing otherwise.
+std::error_code NvrUnusableFailure();
 // The run changed nothing worth keeping (its ROM never loaded): NvrShutdown writes nothing.
 void NvrDiscard();
 // At exit: destroys the TNVR, which writes "Tarvelion.nvr". False, with the system's
 // reason in error, when that save failed; true when it succeeded or nothing was to be
 // written (another program holds the directory, or no NvrInit since the last shutdown).
+// Before the save, a "Tarvelion.nvr" that could not be used at the start is kept beside
+// it (for a symbolic link, the file it leads to, beside that file) under a new name,
+// never over another: "Tarvelion.nvr.unusable", else "Tarvelion.nvr.unusable-2", ...
+// If it cannot be kept, nothing is saved, the file stays, and the reason is the
+// failure's. If the save fails, the kept file is put back under its name where it can be.
 bool NvrShutdown(std::error_code* error = nullptr);
+// After NvrShutdown: the name the unusable file was kept under; empty if none was kept
+// (or it was put back after a failed save).
+std::string NvrKeptFile();

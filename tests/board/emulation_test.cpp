@@ -11,6 +11,9 @@
 #include <stdexcept>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include "board/Cpu.h"
 #include "board/Emulator.h"
 #include "board/Nvr.h"
@@ -235,15 +238,22 @@ TEST_F(EmulationTest, AResetWhilePausedTakesEffectAtOnceAndRunsWhenReleased) {
 
 // Without a ROM image the user sees the box and the program is asked to end with status
 // 1; meanwhile no instruction runs (the processor is not even reset), and the way out
-// writes no patch memory: an existing file stays byte for byte (an open-bus processor
-// would stack its exception frames all through it), and none is made where there was
-// none (a blank one would hide the factory state at every later start).
+// writes no patch memory: an existing file is not even written again (an open-bus
+// processor would stack its exception frames all through it), an unusable one is not
+// kept aside, and none is made where there was none (a blank one would hide the factory
+// state at every later start).
 TEST_F(EmulationTest, WithoutARomImageNothingRunsAndNoPatchMemoryIsWritten) {
-  const std::vector<uint8_t> patches = kqtest::Pattern(0x4000, 7);
-  for (const bool existing : {true, false}) {
-    SCOPED_TRACE(existing ? "a patch memory file" : "no patch memory file");
-    std::filesystem::remove(dir.File("Tarvelion.nvr"));
-    if (existing) kqtest::WriteFile(dir.File("Tarvelion.nvr"), patches);
+  const std::string nvr = dir.File("Tarvelion.nvr");
+  for (const size_t size : {size_t(0x4000), size_t(0x4001), size_t(0)}) {
+    SCOPED_TRACE(size ? "a patch memory file of " + std::to_string(size) + " bytes" : "no patch memory file");
+    std::filesystem::remove(nvr);
+    struct stat before {}, after {};
+    if (size) {
+      kqtest::WriteFile(nvr, kqtest::Pattern(size, 7));
+      const timespec longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+      ASSERT_EQ(utimensat(AT_FDCWD, nvr.c_str(), longAgo, 0), 0);
+      ASSERT_EQ(stat(nvr.c_str(), &before), 0);
+    }
     window.messages.clear();
     window.quitRequests = 0;
     ui.calls = 0;
@@ -259,9 +269,13 @@ TEST_F(EmulationTest, WithoutARomImageNothingRunsAndNoPatchMemoryIsWritten) {
     EXPECT_EQ(M68kRegs[15], 0u);
     StopEmulation();
     EXPECT_TRUE(BoardShutdown());
-    EXPECT_EQ(std::filesystem::exists(dir.File("Tarvelion.nvr")), existing);
-    if (existing) {
-      EXPECT_EQ(kqtest::ReadFile(dir.File("Tarvelion.nvr")), patches);
+    EXPECT_EQ(dir.Entries(), (size ? std::vector<std::string>{"Tarvelion.nvr", "kq.bin"}
+                                   : std::vector<std::string>{"kq.bin"}));
+    if (size) {
+      EXPECT_EQ(kqtest::ReadFile(nvr), kqtest::Pattern(size, 7));
+      ASSERT_EQ(stat(nvr.c_str(), &after), 0);
+      EXPECT_EQ(after.st_ino, before.st_ino);
+      EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
     }
   }
 }

@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "board/Emulator.h"
@@ -118,6 +123,7 @@ TEST_F(PatchMemoryTest, StartsFromTheUsersFileThenTheFactoryStateThenZeros) {
   WriteFile(dir.File("Factory.nvr"), factory);
   NvrInit();
   EXPECT_EQ(Nvr(), user);
+  EXPECT_FALSE(NvrUnusableFailure());
 
   WriteFile(dir.File("Tarvelion.nvr"), Pattern(0x3FFF, 3));
   NvrInit();
@@ -126,25 +132,84 @@ TEST_F(PatchMemoryTest, StartsFromTheUsersFileThenTheFactoryStateThenZeros) {
   std::filesystem::remove(dir.File("Factory.nvr"));
   NvrInit();
   EXPECT_EQ(Nvr(), std::vector<uint8_t>(0x4000, 0));
+
+  std::filesystem::remove(dir.File("Tarvelion.nvr"));  // a missing file is no unusable one
+  NvrInit();
+  EXPECT_FALSE(NvrUnusableFailure());
 }
 
-TEST_F(PatchMemoryTest, ExitWritesTheFileEvenWhenItWasUnusable) {
-  WriteFile(dir.File("Tarvelion.nvr"), Pattern(0x4001, 3));
-  NvrInit();
-  NvrWriteLong(0x18000, 0x12345678);
-  EXPECT_TRUE(NvrShutdown());
-  auto saved = ReadFile(dir.File("Tarvelion.nvr"));
-  ASSERT_EQ(saved.size(), 0x4000u);
-  EXPECT_EQ((std::vector<uint8_t>(saved.begin(), saved.begin() + 4)),
-            (std::vector<uint8_t>{0x12, 0x34, 0x56, 0x78}));
-  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Tarvelion.nvr"}));
+// The user of the tests that permission bits must stop.
+constexpr uid_t kUser = 65534;
 
-  // The way out learns of a failed save, and why.
-  NvrInit();
-  kqtest::FileSizeLimit full(1000);
-  std::error_code failure;
-  EXPECT_FALSE(NvrShutdown(&failure));
-  EXPECT_TRUE(failure);
+// Gives the file to kUser where the tests run as the superuser.
+void GiveToUser(const std::string& path) {
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(path.c_str(), kUser, kUser), 0) << path;
+  }
+}
+
+// Whether run succeeds as an ordinary user: for the superuser, whom permission bits do
+// not stop, in a child process as kUser; else here.
+bool AsOrdinaryUser(const std::function<bool()>& run) {
+  if (geteuid() != 0) return run();
+  const pid_t child = fork();
+  if (child == 0) _exit(setgroups(0, nullptr) == 0 && setgid(kUser) == 0 && setuid(kUser) == 0 && run() ? 0 : 1);
+  int status = 0;
+  return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A file that exists but cannot be used gives its reason at the start, the factory state
+// runs, and the exit's save keeps the old bytes beside the new file (for a link, beside
+// the file it leads to), never over those kept by an earlier run.
+TEST_F(PatchMemoryTest, ExitKeepsAnUnusableFileBesideTheSave) {
+  const auto factory = Pattern(0x4000, 2);
+  auto saved = factory;
+  saved[0] = 0x12, saved[1] = 0x34, saved[2] = 0x56, saved[3] = 0x78;  // the run's change
+  const struct {
+    const char* what;
+    size_t size;
+    mode_t mode;
+    std::string file;  // Tarvelion.nvr, or the file it is a link to
+    std::error_code reason;
+  } cases[] = {
+      {"one byte too many", 0x4001, 0644, "Tarvelion.nvr", FileError::WrongSize},
+      {"too short", 0x3FFF, 0644, "Tarvelion.nvr", FileError::WrongSize},
+      {"unreadable", 0x4000, 0200, "Tarvelion.nvr", std::make_error_code(std::errc::permission_denied)},
+      {"a link to a file too long", 0x4001, 0644, "sub/bank", FileError::WrongSize},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir folder;
+    const std::string path = std::filesystem::canonical(folder.Path()), file = path + "/" + c.file;
+    SetNvrDirectory(path);
+    WriteFile(folder.File("Factory.nvr"), factory);
+    if (c.file != "Tarvelion.nvr") {
+      std::filesystem::create_directory(folder.File("sub"));
+      std::filesystem::create_symlink(file, folder.File("Tarvelion.nvr"));
+      GiveToUser(folder.File("sub"));
+    }
+    GiveToUser(path);
+    for (const int run : {1, 2}) {
+      const std::string kept = file + (run == 1 ? ".unusable" : ".unusable-2");
+      WriteFile(file, Pattern(c.size, run));
+      ASSERT_EQ(chmod(file.c_str(), c.mode), 0);
+      GiveToUser(file);
+      EXPECT_TRUE(AsOrdinaryUser([&] {
+        NvrInit();
+        const bool started = NvrUnusableFailure() == c.reason && Nvr() == factory;
+        NvrWriteLong(0x18000, 0x12345678);
+        return NvrShutdown() && started && NvrKeptFile() == kept;
+      })) << run;
+      ASSERT_EQ(chmod(kept.c_str(), 0600), 0);
+      EXPECT_EQ(ReadFile(kept), Pattern(c.size, run));
+      EXPECT_EQ(ReadFile(folder.File("Tarvelion.nvr")), saved);
+    }
+    EXPECT_EQ(ReadFile(file + ".unusable"), Pattern(c.size, 1));
+    EXPECT_EQ(folder.Entries(), c.file == "Tarvelion.nvr"
+                                    ? (std::vector<std::string>{"Factory.nvr", "Tarvelion.nvr", "Tarvelion.nvr.unusable",
+                                                                "Tarvelion.nvr.unusable-2"})
+                                    : (std::vector<std::string>{"Factory.nvr", "Tarvelion.nvr", "sub"}));
+  }
 }
 
 // A second program started from the same folder reads the patch memory but never writes
@@ -217,19 +282,54 @@ TEST_F(PatchMemoryTest, AFailedSaveKeepsTheOldFile) {
 
   EXPECT_TRUE(SaveNvrFile(dir.File("Tarvelion.nvr")));
   EXPECT_EQ(ReadFile(dir.File("Tarvelion.nvr")), live);
+
+  // At exit an unusable file goes back under its name after a failed save, and one that
+  // cannot be kept aside (in a folder the user may not change) stops the save; the way out
+  // learns why.
+  for (const bool fullDisk : {true, false}) {
+    SCOPED_TRACE(fullDisk ? "a full disk" : "a folder the user may not change");
+    WriteFile(dir.File("Tarvelion.nvr"), Pattern(0x4001, 9));
+    GiveToUser(dir.File("Tarvelion.nvr"));
+    ASSERT_EQ(chmod(dir.Path().c_str(), fullDisk ? 0700 : 0555), 0);
+    const auto program = [&] {
+      NvrInit();
+      std::optional<kqtest::FileSizeLimit> full;
+      if (fullDisk) full.emplace(1000);
+      std::error_code failure;
+      return !NvrShutdown(&failure) && NvrKeptFile().empty() &&
+             failure == (fullDisk ? std::errc::file_too_large : std::errc::permission_denied);
+    };
+    EXPECT_TRUE(fullDisk ? program() : AsOrdinaryUser(program));
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0700), 0);
+    EXPECT_EQ(ReadFile(dir.File("Tarvelion.nvr")), Pattern(0x4001, 9));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Tarvelion.nvr"}));
+  }
 }
 
-// Without a directory the patch memory starts blank and no file is read, locked or written.
+// Without a directory the patch memory starts blank and no file is read, locked or
+// written, not even those of the current folder.
 TEST(NvrDirectory, NoneUnlessSet) {
   SetNvrDirectory("/some/where");
   EXPECT_EQ(NvrDirectory(), "/some/where/");
   SetNvrDirectory("");
+  TempDir dir;
+  WriteFile(dir.File("Tarvelion.nvr"), Pattern(0x4000, 1));
+  WriteFile(dir.File("Factory.nvr"), Pattern(0x4000, 2));
+  const auto working = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path());
   std::fill(NvrImage, NvrImage + 0x4000, 0x77);
   NvrInit();
   EXPECT_EQ(std::count(NvrImage, NvrImage + 0x4000, 0), 0x4000);
   EXPECT_FALSE(NvrLockFailure());
+  EXPECT_FALSE(NvrUnusableFailure());
   EXPECT_FALSE(LoadFactoryNvr());
+  EXPECT_EQ(std::count(NvrImage, NvrImage + 0x4000, 0), 0x4000);
+  NvrWriteLong(0x18000, 0x12345678);
   EXPECT_TRUE(NvrShutdown());
+  std::filesystem::current_path(working);
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Factory.nvr", "Tarvelion.nvr"}));
+  EXPECT_EQ(ReadFile(dir.File("Tarvelion.nvr")), Pattern(0x4000, 1));
+  EXPECT_EQ(ReadFile(dir.File("Factory.nvr")), Pattern(0x4000, 2));
 }
 
 }  // namespace
