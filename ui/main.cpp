@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 
 #include "board/Cartridge.h"
 #include "board/Emulator.h"
@@ -47,6 +48,23 @@ void WarnNvrNotHeld() {
                                   "memory at exit all the same.");
 }
 
+// A patch memory file that could not be used (of a wrong size, unreadable): the factory
+// state runs, and at exit the file is kept beside the save under a new name.
+void WarnNvrUnusable() {
+  const std::error_code failure = NvrUnusableFailure();
+  if (!failure) return;
+  std::string reason = failure.message();
+  std::error_code sizeUnknown;
+  const uintmax_t size = std::filesystem::file_size(NvrFile(), sizeUnknown);
+  if (failure == FileError::WrongSize && !sizeUnknown)
+    reason = "it has " + std::to_string(size) + " bytes, not " + std::to_string(kNvrSize);
+  Say(QMessageBox::Warning,
+      "The patch memory " + Quoted(NvrFile()) + " cannot be used: " + reason + ".\nThe factory state runs instead" +
+          (NvrInUseElsewhere() ? "."
+                               : "; at exit the file is kept beside it under a new name, and the patch "
+                                 "memory is saved in its place."));
+}
+
 // A log-out would lose a changed cartridge: the question of closing the window, where
 // the session manager lets the program ask.
 bool MayLogOut(const std::function<bool()>& mayAsk) {
@@ -61,7 +79,11 @@ bool MayLogOut(const std::function<bool()>& mayAsk) {
 int SavePatchMemory() {
   WayOutTaken();
   std::error_code failure;
-  if (BoardShutdown(&failure)) return 0;
+  const bool saved = BoardShutdown(&failure);
+  if (!NvrKeptFile().empty())
+    std::fprintf(stderr, "%s: The patch memory that could not be used is kept as %s.\n", kApplicationTitle,
+                 Quoted(NvrKeptFile()).c_str());
+  if (saved) return 0;
   Say(QMessageBox::Critical,
       "The patch memory could not be saved to \"" + NvrFile() + "\": " + failure.message());
   return 1;
@@ -105,7 +127,8 @@ int main(int argc, char** argv) {
   int status = 0;
   try {
     WarnNvrNotHeld();
-    // A signal during the box above has ended the session already.
+    WarnNvrUnusable();
+    // A signal during a box above has ended the session already.
     if (!SessionEnding()) {
       CreateForms();
       MainForm->show();

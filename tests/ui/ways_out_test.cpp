@@ -50,10 +50,19 @@ bool HoldsFolder(qint64 pid, const QString& folder) {
   return false;
 }
 
-// A top-level window of that title on the X display.
-bool WindowShown(const QString& display, const QByteArray& title) {
+xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
+  xcb_intern_atom_reply_t* reply =
+      xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+  const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+  free(reply);
+  return atom;
+}
+
+// A top-level window of that title shown on the X display; close: it is asked to close,
+// as a window manager asks.
+bool WindowShown(const QString& display, const QByteArray& title, bool close = false) {
   xcb_connection_t* connection = xcb_connect(display.toLocal8Bit().constData(), nullptr);
-  bool shown = false;
+  xcb_window_t shown = XCB_WINDOW_NONE;
   if (!xcb_connection_has_error(connection)) {
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     if (xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, root), nullptr)) {
@@ -62,16 +71,31 @@ bool WindowShown(const QString& display, const QByteArray& title) {
         xcb_get_property_reply_t* name = xcb_get_property_reply(
             connection, xcb_get_property(connection, 0, windows[i], XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 0, 256),
             nullptr);
-        if (name)
-          shown = QByteArray(static_cast<const char*>(xcb_get_property_value(name)),
-                             xcb_get_property_value_length(name)) == title;
+        xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
+            connection, xcb_get_window_attributes(connection, windows[i]), nullptr);
+        if (name && attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+            QByteArray(static_cast<const char*>(xcb_get_property_value(name)), xcb_get_property_value_length(name)) ==
+                title)
+          shown = windows[i];
         free(name);
+        free(attributes);
       }
       free(tree);
     }
+    if (shown && close) {
+      xcb_client_message_event_t message{};
+      message.response_type = XCB_CLIENT_MESSAGE;
+      message.format = 32;
+      message.window = shown;
+      message.type = Atom(connection, "WM_PROTOCOLS");
+      message.data.data32[0] = Atom(connection, "WM_DELETE_WINDOW");
+      message.data.data32[1] = XCB_CURRENT_TIME;
+      xcb_send_event(connection, 0, shown, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+      xcb_flush(connection);
+    }
   }
   xcb_disconnect(connection);
-  return shown;
+  return shown != XCB_WINDOW_NONE;
 }
 
 // Polls for the condition, up to the deadline.
@@ -81,6 +105,15 @@ bool Within(int milliseconds, const std::function<bool()>& condition) {
     QThread::msleep(20);
   }
   return true;
+}
+
+// The program writes the text on standard error within the deadline.
+bool Says(QProcess& program, const QByteArray& text) {
+  QByteArray said;
+  return Within(15000, [&] {
+    program.waitForReadyRead(20);
+    return (said += program.readAllStandardError()).contains(text);
+  });
 }
 
 class WaysOutTest : public QObject {
@@ -151,11 +184,7 @@ class WaysOutTest : public QObject {
       QVERIFY(otherProgram.Acquire(dir.path().toStdString()));
       QProcess program;
       QVERIFY(Start(program, Until::Started));
-      QByteArray said;
-      QVERIFY(Within(15000, [&] {
-        program.waitForReadyRead(20);
-        return (said += program.readAllStandardError()).contains("in use by another");
-      }));
+      QVERIFY(Says(program, "in use by another"));
       QVERIFY(End(program, SIGINT, 0));
       QCOMPARE(Boots(), boots + 2);
     }
@@ -209,6 +238,25 @@ class WaysOutTest : public QObject {
     }
     QVERIFY(QFile::rename(dir.filePath("kq.bin.away"), dir.filePath("kq.bin")));
     QCOMPARE(Boots(), boots);
+  }
+
+  // A patch memory of a wrong size is said, the factory state runs, and the file is kept
+  // beside the session's save.
+  void AnUnusablePatchMemoryIsSaidAndKept() {
+    const std::vector<uint8_t> unusable = Pattern(100, 7);
+    WriteBytes(dir.filePath("Tarvelion.nvr"), unusable);
+    QProcess display;
+    QVERIFY(StartDisplay(display));
+    QProcess program;
+    QVERIFY(Start(program, Until::Held));
+    QVERIFY(Says(program, "cannot be used: it has 100 bytes"));
+    QVERIFY(Within(15000, [&] { return WindowShown(environment.value("DISPLAY"), "Tarvelion", true); }));
+    QVERIFY(Within(15000, [&] { return EmulationTicks(program.processId()) >= 3; }));
+    QVERIFY(End(program, SIGTERM, 0));
+    QCOMPARE(ReadBytes(dir.filePath("Tarvelion.nvr.unusable")), unusable);
+    QCOMPARE(Boots(), 1u);
+    display.kill();
+    display.waitForFinished();
   }
 
   // A checkpoint and a log-out that is cancelled leave the program as it was (nothing
