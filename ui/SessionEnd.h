@@ -17,13 +17,13 @@ using LogOutQuestion = std::function<bool(const std::function<bool()>& mayAsk)>;
 // From now on the interrupt, terminate and hang-up signals (those the program was started
 // ignoring stay ignored, as nohup asks) and the session manager's end of the session (its
 // Die, which Qt turns into a request to quit) end the session: see EndSession. A
-// log-out or checkpoint ends nothing: it asks question, if given, and a log-out that is
-// cancelled leaves the program as it was. A write to a pipe nobody reads any more
+// log-out or checkpoint ends nothing: it asks the question, if given, and a log-out that
+// is cancelled leaves the program as it was. A write to a pipe nobody reads any more
 // (standard error piped into a pager that has quit) fails instead of killing the program.
 void EndSessionOnRequest(QGuiApplication* app, LogOutQuestion question = {});
 
 // Ends every running event loop at once, modal boxes included, without closing a window;
-// a loop started later returns at once too, until QApplication::exec has returned. From
+// a loop started later returns at once too, until QApplication::exec returns or starts. From
 // then on the main window closes without asking about the cartridge, and its boxes are
 // not shown but written to standard error (see TMainForm::ShowMessage). Unsaved
 // cartridge changes are not kept.
