@@ -17,7 +17,10 @@ struct SessionCallbacks {
   static Status Register(SmsConn conn, SmPointer data, char* previousId) {
     std::free(previousId);
     Manager(data)->registered_ = true;
-    return SmsRegisterClientReply(conn, SmsGenerateClientID(conn));
+    char* id = SmsGenerateClientID(conn);  // the reply keeps a copy
+    const Status replied = SmsRegisterClientReply(conn, id);
+    std::free(id);
+    return replied;
   }
   static void InteractRequest(SmsConn conn, SmPointer data, int) {
     ++Manager(data)->interactRequests;
