@@ -23,9 +23,9 @@ using LogOutQuestion = std::function<bool(const std::function<bool()>& mayAsk)>;
 void EndSessionOnRequest(QGuiApplication* app, LogOutQuestion question = {});
 
 // Ends every running event loop at once, modal boxes included, without closing a window;
-// a loop started later returns at once too, until QApplication::exec returns or starts. From
-// then on the main window closes without asking about the cartridge, and its boxes are
-// not shown but written to standard error (see TMainForm::ShowMessage). Unsaved
+// a loop started later returns at once too, until QApplication::exec returns or starts.
+// From then on the main window closes without asking about the cartridge, and its boxes
+// are not shown but written to standard error (see TMainForm::ShowMessage). Unsaved
 // cartridge changes are not kept.
 void EndSession();
 // True from EndSession on (EndSessionOnRequest starts a new session).

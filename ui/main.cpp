@@ -58,11 +58,11 @@ void WarnNvrUnusable() {
   const uintmax_t size = std::filesystem::file_size(NvrFile(), sizeUnknown);
   if (failure == FileError::WrongSize && !sizeUnknown)
     reason = "it has " + std::to_string(size) + " bytes, not " + std::to_string(kNvrSize);
-  Say(QMessageBox::Warning,
-      "The patch memory " + Quoted(NvrFile()) + " cannot be used: " + reason + ".\nThe factory state runs instead" +
-          (NvrInUseElsewhere() ? "."
-                               : "; at exit the file is kept beside it under a new name, and the patch "
-                                 "memory is saved in its place."));
+  Say(QMessageBox::Warning, "The patch memory " + Quoted(NvrFile()) + " cannot be used: " + reason +
+                                ".\nThe factory state runs instead" +
+                                (NvrInUseElsewhere() ? "."
+                                                     : "; at exit the file is kept beside it under a new "
+                                                       "name, and the patch memory is saved in its place."));
 }
 
 // A log-out would lose a changed cartridge: the question of closing the window, where
@@ -95,8 +95,8 @@ int SavePatchMemory() {
 // calls; but inside one of its calls (a box of its slice service or of its set-up, such
 // as "ROM image missing") it waits for that call, which never returns: it runs nothing
 // more and is let go, and the patch memory is saved as it stands.
-// What this uses was made before TakeWayOutAtExit, lives in main's frame (which exit()
-// leaves alone), or is never destroyed: nothing first made later, which exit() would have
+// It must use only what was made before TakeWayOutAtExit, lives in main's frame (which
+// exit() leaves alone) or is never destroyed: what was first made later, exit() has
 // destroyed by now.
 void WayOutWithoutDisplay() {
   SetHostWindow(nullptr);
