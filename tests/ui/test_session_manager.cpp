@@ -103,7 +103,8 @@ bool TestSessionManager::Wait(const std::function<bool()>& condition, int millis
     const qint64 left = milliseconds - clock.elapsed();
     if (left <= 0) return false;
     std::vector<pollfd> fds;
-    for (int i = 0; i < listenCount_; ++i) fds.push_back({IceGetListenConnectionNumber(listen_[i]), POLLIN, 0});
+    for (int i = 0; i < listenCount_; ++i)
+      fds.push_back({IceGetListenConnectionNumber(listen_[i]), POLLIN, 0});
     if (ice_) fds.push_back({IceConnectionNumber(ice_), POLLIN, 0});
     if (poll(fds.data(), fds.size(), int(left)) <= 0) continue;
     for (int i = 0; i < listenCount_; ++i) {

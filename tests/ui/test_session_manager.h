@@ -35,9 +35,9 @@ class TestSessionManager {
   void ShutdownCancelled();
   void Die();
 
-  int saveDone = 0;             // SaveYourselfDone messages so far
-  bool saveSucceeded = false;   // the last one's success
-  int interactRequests = 0;     // the client asked to ask its user
+  int saveDone = 0;            // SaveYourselfDone messages so far
+  bool saveSucceeded = false;  // the last one's success
+  int interactRequests = 0;    // the client asked to ask its user
 
  private:
   friend struct SessionCallbacks;

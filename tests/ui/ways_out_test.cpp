@@ -51,8 +51,8 @@ bool HoldsFolder(qint64 pid, const QString& folder) {
 }
 
 xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
-  xcb_intern_atom_reply_t* reply =
-      xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+      connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
   const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
   free(reply);
   return atom;
@@ -65,17 +65,18 @@ bool WindowShown(const QString& display, const QByteArray& title, bool close = f
   xcb_window_t shown = XCB_WINDOW_NONE;
   if (!xcb_connection_has_error(connection)) {
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    if (xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, root), nullptr)) {
+    if (xcb_query_tree_reply_t* tree =
+            xcb_query_tree_reply(connection, xcb_query_tree(connection, root), nullptr)) {
       const xcb_window_t* windows = xcb_query_tree_children(tree);
       for (int i = 0; i < xcb_query_tree_children_length(tree) && !shown; ++i) {
         xcb_get_property_reply_t* name = xcb_get_property_reply(
-            connection, xcb_get_property(connection, 0, windows[i], XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 0, 256),
-            nullptr);
+            connection,
+            xcb_get_property(connection, 0, windows[i], XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 0, 256), nullptr);
         xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
             connection, xcb_get_window_attributes(connection, windows[i]), nullptr);
         if (name && attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
-            QByteArray(static_cast<const char*>(xcb_get_property_value(name)), xcb_get_property_value_length(name)) ==
-                title)
+            QByteArray(static_cast<const char*>(xcb_get_property_value(name)),
+                       xcb_get_property_value_length(name)) == title)
           shown = windows[i];
         free(name);
         free(attributes);
