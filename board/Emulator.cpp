@@ -9,6 +9,8 @@
 #include <system_error>
 #include <thread>
 
+#include <pthread.h>
+
 #include "board/Adc.h"
 #include "board/Cartridge.h"
 #include "board/Cpu.h"
@@ -71,7 +73,9 @@ void EndSliceLoop() {
 class TEmulatorThread {
  public:
   explicit TEmulatorThread(std::string romFile)
-      : romFile_(std::move(romFile)), thread_(&TEmulatorThread::Execute, this) {}
+      : romFile_(std::move(romFile)), thread_(&TEmulatorThread::Execute, this) {
+    pthread_setname_np(thread_.native_handle(), "kq-emulation");  // as top and gdb show it
+  }
   // Terminates the thread and waits for it.
   ~TEmulatorThread() {
     Terminate();
@@ -82,6 +86,10 @@ class TEmulatorThread {
 
   // The loop ends before its next slice.
   void Terminate() { terminated_ = true; }
+  // The thread goes on without anyone waiting for it: the process may end.
+  void Detach() {
+    if (thread_.joinable()) thread_.detach();
+  }
   // On the user-interface thread: the thread may be waiting for its slice service, so its
   // calls are served until the loop has ended; then the thread is joined.
   void WaitFor() {
@@ -123,8 +131,15 @@ class TEmulatorThread {
   std::thread thread_;  // last: it starts once the members above are in place
 };
 
-// The one emulation thread, from StartEmulation to StopEmulation.
-std::unique_ptr<TEmulatorThread> EmulatorThread;
+// The one emulation thread, from StartEmulation to StopEmulation. At exit without
+// StopEmulation (the program's way out let it go, or ended elsewhere) nobody waits for
+// it: the thread may be held for good in a call that the exit left unfinished.
+struct EmulatorThreadOwner {
+  std::unique_ptr<TEmulatorThread> thread;
+  ~EmulatorThreadOwner() { LetGoOfEmulation(); }
+} Emulation;
+std::unique_ptr<TEmulatorThread>& EmulatorThread = Emulation.thread;
+TEmulatorThread* letGo = nullptr;  // by LetGoOfEmulation
 
 }  // namespace
 
@@ -201,6 +216,14 @@ void StopEmulation() {
   EmulatorThread.reset();  // terminates the thread and waits for it, serving its calls
   // What came too late for the last slice.
   RunOperationsBetweenSlices();
+}
+
+void LetGoOfEmulation() {
+  if (!EmulatorThread) return;
+  EmulatorThread->Terminate();
+  EmulatorThread->Detach();
+  // The thread still reads its object: it is never freed.
+  letGo = EmulatorThread.release();
 }
 
 void SetPaused(bool paused) {

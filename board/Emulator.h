@@ -49,6 +49,11 @@ void StartEmulation(const std::string& romFile = kRomFileName);
 // without a thread; afterwards StartEmulation may start a new one. Call it before
 // BoardShutdown, so that no slice runs while the patch memory is saved.
 void StopEmulation();
+// At exit, where StopEmulation cannot be waited for (the thread is held in a call that
+// the user-interface thread left unfinished for good): the thread runs no further slice
+// and is let go, without waiting for it, so that the process can end. Only for the end
+// of the process.
+void LetGoOfEmulation();
 // The pause switch: the processor stands still, the slice services go on with count 0.
 void SetPaused(bool paused);
 bool IsPaused();

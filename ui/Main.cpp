@@ -233,13 +233,15 @@ void TMainForm::SetStatusText(StatusPanel panel, const std::string& text) {
   OnWindowThread(this, [&] { statusPanels_[size_t(panel)]->setText(QString::fromStdString(text)); });
 }
 
+// While the session ends nobody is asked any more: the box is not shown, or a box open
+// then is closed unanswered, and the message goes to standard error instead.
 MessageChoice TMainForm::ShowMessage(const std::string& text, const std::string& caption,
                                      MessageButtons buttons, MessageIcon icon) {
-  // The session is ending: nobody is asked any more, but the message is not lost.
-  if (SessionEnding()) {
+  const auto unanswered = [&] {
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     return buttons == MessageButtons::Ok ? MessageChoice::Ok : MessageChoice::Cancel;
-  }
+  };
+  if (SessionEnding()) return unanswered();
   MessageChoice choice = MessageChoice::Cancel;
   OnWindowThread(this, [&] {
     QMessageBox box(isVisible() ? this : nullptr);
@@ -273,11 +275,12 @@ MessageChoice TMainForm::ShowMessage(const std::string& text, const std::string&
       default: choice = MessageChoice::Cancel; break;
     }
   });
-  return choice;
+  return SessionEnding() ? unanswered() : choice;
 }
 
 // Only fatal start-up failures ask to end: the program's exit status says so.
 void TMainForm::RequestQuit() {
+  quitRequested_ = true;
   QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
 }
 

@@ -42,6 +42,10 @@ class TMainForm : public QMainWindow, public HostWindow {
   MessageChoice ShowMessage(const std::string& text, const std::string& caption,
                             MessageButtons buttons, MessageIcon icon) override;
   void RequestQuit() override;
+  // RequestQuit was called on a main window of this process, also during its
+  // destruction (the emulation thread's last calls): the exit status is 1, however the
+  // event loop ended.
+  static bool QuitRequested() { return quitRequested_; }
 
   TKQButton* Button(PanelButton button) const { return buttons_[size_t(button)]; }
   TSlider* DataEntry() const { return dataEntry_; }
@@ -148,4 +152,5 @@ class TMainForm : public QMainWindow, public HostWindow {
   // The PC key held under each native scan code, so that a release is matched to its
   // press even when a modifier changed the key's symbol in between.
   std::array<int8_t, 256> keyOfScanCode_;
+  static inline bool quitRequested_ = false;
 };

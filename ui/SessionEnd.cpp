@@ -19,6 +19,7 @@ namespace {
 int signalPipe[2] = {-1, -1};
 QSocketNotifier* signalNotifier = nullptr;
 bool ending = false;
+LogOutQuestion logOutQuestion;
 
 std::function<void()> exitWayOut;
 std::thread::id exitThread;
@@ -42,6 +43,29 @@ void CatchSignal(int number) {
   sigaction(number, &action, nullptr);
 }
 
+// The platform's request to quit (on X11 the session manager's Die) would close the
+// windows, and the main window would ask about the cartridge: it ends the session
+// instead. A quit of the application's own (the last window closed) is left alone.
+class PlatformQuitFilter : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != qApp || event->type() != QEvent::Quit || !event->spontaneous()) return false;
+    EndSession();
+    return true;
+  }
+};
+
+#if QT_CONFIG(sessionmanager)
+// A log-out or checkpoint: Qt's documentation asks not to exit here; the manager's Die
+// ends the session, or its ShutdownCancelled leaves it running.
+void CommitData(QSessionManager& manager) {
+  if (!logOutQuestion) return;
+  if (!logOutQuestion([&] { return manager.allowsInteraction(); })) manager.cancel();
+  manager.release();
+}
+#endif
+
 void RunWayOutAtExit() {
   if (wayOutTaken || !exitWayOut || std::this_thread::get_id() != exitThread) return;
   wayOutTaken = true;
@@ -51,8 +75,9 @@ void RunWayOutAtExit() {
 
 }  // namespace
 
-void EndSessionOnRequest(QGuiApplication* app) {
+void EndSessionOnRequest(QGuiApplication* app, LogOutQuestion question) {
   ending = false;
+  logOutQuestion = std::move(question);
   if (!signalNotifier) {
     if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     signalNotifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, app);
@@ -62,8 +87,9 @@ void EndSessionOnRequest(QGuiApplication* app) {
       }
       EndSession();
     });
+    app->installEventFilter(new PlatformQuitFilter(signalNotifier));
 #if QT_CONFIG(sessionmanager)
-    QObject::connect(app, &QGuiApplication::commitDataRequest, app, [](QSessionManager&) { EndSession(); },
+    QObject::connect(app, &QGuiApplication::commitDataRequest, signalNotifier, CommitData,
                      Qt::DirectConnection);
 #endif
   }
@@ -74,7 +100,7 @@ void EndSessionOnRequest(QGuiApplication* app) {
 void EndSession() {
   ending = true;
   // Unlike quit(), exit() closes no window (closing would ask about the cartridge) and
-  // ends the loops of modal boxes too; a loop started afterwards returns at once.
+  // ends the loops of modal boxes too.
   QCoreApplication::exit(0);
 }
 

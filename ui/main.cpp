@@ -2,12 +2,16 @@
 // order: the windows (the main window stops the emulation thread), the MIDI ports, and
 // last the patch memory written back while nothing runs any more; a failed save is said.
 // The way out is the same whether the window was closed, a signal or the session manager
-// ended the session, or the display went away (then without the windows).
+// ended the session, or the display went away (then without the windows, and from
+// inside exit(): see WayOutWithoutDisplay).
 #include <QApplication>
 #include <QMessageBox>
+#include <csignal>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 
+#include "board/Cartridge.h"
 #include "board/Emulator.h"
 #include "board/Host.h"
 #include "board/Midi.h"
@@ -44,40 +48,78 @@ void WarnNvrNotHeld() {
                                   "memory at exit all the same.");
 }
 
+// A patch memory file that could not be used (of a wrong size, unreadable): the factory
+// state runs, and at exit the file is kept beside the save under a new name.
+void WarnNvrUnusable() {
+  const std::error_code failure = NvrUnusableFailure();
+  if (!failure) return;
+  std::string reason = failure.message();
+  std::error_code sizeUnknown;
+  const uintmax_t size = std::filesystem::file_size(NvrFile(), sizeUnknown);
+  if (failure == FileError::WrongSize && !sizeUnknown)
+    reason = "it has " + std::to_string(size) + " bytes, not " + std::to_string(kNvrSize);
+  Say(QMessageBox::Warning, "The patch memory " + Quoted(NvrFile()) + " cannot be used: " + reason +
+                                ".\nThe factory state runs instead" +
+                                (NvrInUseElsewhere() ? "."
+                                                     : "; at exit the file is kept beside it under a new "
+                                                       "name, and the patch memory is saved in its place."));
+}
+
+// A log-out would lose a changed cartridge: the question of closing the window, where
+// the session manager lets the program ask.
+bool MayLogOut(const std::function<bool()>& mayAsk) {
+  if (!MainForm || !CartridgePresent || !CartridgeChanged || !mayAsk()) return true;
+  bool canClose = true;
+  MainForm->FormCloseQuery(canClose);
+  return canClose;
+}
+
 // The way out's last step, once nothing runs: the session's patches are written back;
 // if they are lost, the user must know, with the system's reason. Gives the exit status.
 int SavePatchMemory() {
   WayOutTaken();
   std::error_code failure;
-  if (BoardShutdown(&failure)) return 0;
+  const bool saved = BoardShutdown(&failure);
+  if (!NvrKeptFile().empty())
+    std::fprintf(stderr, "%s: The patch memory that could not be used is kept as %s.\n", kApplicationTitle,
+                 Quoted(NvrKeptFile()).c_str());
+  if (saved) return 0;
   Say(QMessageBox::Critical,
       "The patch memory could not be saved to \"" + NvrFile() + "\": " + failure.message());
   return 1;
 }
 
 // The display went away and the window system's layer is ending the process (status 1)
-// from inside an event loop: the windows are beyond reach, so the board's messages go to
-// standard error. Inside one of the emulation thread's calls (a box of its slice
-// service) that thread waits for the call, which never returns: it runs nothing, and the
-// patch memory can be saved as it stands.
+// from inside an event loop, with exit(): the windows are beyond reach, so the board's
+// messages go to standard error. The emulation thread is stopped, serving its last
+// calls; but inside one of its calls (a box of its slice service or of its set-up, such
+// as "ROM image missing") it waits for that call, which never returns: it runs nothing
+// more and is let go, and the patch memory is saved as it stands.
+// It must use only what was made before TakeWayOutAtExit, lives in main's frame (which
+// exit() leaves alone) or is never destroyed: what was first made later, exit() has
+// destroyed by now.
 void WayOutWithoutDisplay() {
   SetHostWindow(nullptr);
   QtUiThread* ui = QtUiThread::Installed();
-  if (!(ui && ui->Serving())) StopEmulation();
+  if (ui && ui->Serving()) LetGoOfEmulation();
+  else StopEmulation();
   SavePatchMemory();
 }
 
 }  // namespace
 
-// Exit status 1 after a fatal start-up failure (no ROM image, no emulation thread), an
-// exception that escaped the windows, a lost display, or a patch memory that could not
-// be saved.
+// Exit status 1 after a fatal start-up failure (no ROM image, no emulation thread), even
+// where a signal or the session's end came first, an exception that escaped the windows,
+// a lost display, or a patch memory that could not be saved.
 int main(int argc, char** argv) {
+  // A save beyond the file size limit (ulimit -f) fails with its reason and is said,
+  // instead of the signal killing the program in the middle of the write.
+  std::signal(SIGXFSZ, SIG_IGN);
   QApplication app(argc, argv);
   QApplication::setApplicationName(kApplicationTitle);
   QtUiThread uiThread;
   QtUiThread::Install(&uiThread);
-  EndSessionOnRequest(&app);
+  EndSessionOnRequest(&app, MayLogOut);
   SetNvrDirectory(ProgramDirectory());
   BoardInit(HostSoundDevice(), HostPerformanceCounter());
   MidiInit(HostMidiSystem());
@@ -85,7 +127,8 @@ int main(int argc, char** argv) {
   int status = 0;
   try {
     WarnNvrNotHeld();
-    // A signal during the box above has ended the session already.
+    WarnNvrUnusable();
+    // A signal during a box above has ended the session already.
     if (!SessionEnding()) {
       CreateForms();
       MainForm->show();
@@ -96,6 +139,7 @@ int main(int argc, char** argv) {
     status = 1;
   }
   DestroyForms();
+  if (TMainForm::QuitRequested()) status = 1;
   MidiShutdown();
   if (SavePatchMemory() != 0) status = 1;
   QtUiThread::Install(nullptr);

@@ -1,8 +1,11 @@
-// A signal ends the session inside the program: every event loop returns at once, modal
-// boxes included, and nothing asks about a changed cartridge any more.
+// A signal, or the session manager's end of the session (which Qt turns into a request
+// to quit from the platform), ends the session inside the program: every event loop
+// returns at once, modal boxes included, and nothing asks about a changed cartridge any
+// more.
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <QtTest/qtestspontaneevent.h>
 #include <csignal>
 
 #include "board/Cartridge.h"
@@ -13,12 +16,15 @@
 namespace kqui {
 namespace {
 
+constexpr int kPlatformQuit = 0;  // in place of a signal: the session manager's Die
+
 class SessionEndTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void ASignalEndsEveryLoopWithoutAQuestion() {
-    for (const auto& [signal, boxOpen] : {std::pair{SIGTERM, false}, {SIGINT, true}, {SIGHUP, true}}) {
+  void EachEndEndsEveryLoopWithoutAQuestion() {
+    for (const auto& [signal, boxOpen] :
+         {std::pair{SIGTERM, false}, {SIGINT, true}, {SIGHUP, true}, {kPlatformQuit, true}}) {
       TestBoard board;
       CreateForms(TMainForm::StartUp::None);
       FakeHost host;
@@ -28,18 +34,33 @@ class SessionEndTest : public QObject {
       CartridgeChanged = 1;
       int boxResult = -1;
       QTimer::singleShot(0, [&, signal = signal, boxOpen = boxOpen] {
-        QTimer::singleShot(0, [signal] { std::raise(signal); });
+        QTimer::singleShot(0, [signal] {
+          if (signal != kPlatformQuit) {
+            std::raise(signal);
+            return;
+          }
+          QEvent quit(QEvent::Quit);
+          QSpontaneKeyEvent::setSpontaneous(&quit);
+          qApp->notify(qApp, &quit);  // as it comes from the platform: sendEvent is never spontaneous
+        });
         if (boxOpen) boxResult = QMessageBox(QMessageBox::Question, "", "Still there?", QMessageBox::Ok).exec();
       });
+      // Ends what the session's end should have ended: the test fails.
+      bool rescued = false;
       QObject guard;
-      QTimer::singleShot(5000, &guard, [] { QCoreApplication::exit(99); });
+      QTimer::singleShot(5000, &guard, [&] {
+        rescued = true;
+        QCoreApplication::exit(99);
+      });
       QCOMPARE(QApplication::exec(), 0);
       QVERIFY(SessionEnding());
       QCOMPARE(boxResult, boxOpen ? 0 : -1);
       QVERIFY(MainForm->close());
       QVERIFY(host.messages.empty());  // no question about the cartridge
+      // The event loop has returned: a box now would wait for an answer.
       QCOMPARE(MainForm->ShowMessage("?", "MIDI", MessageButtons::RetryCancel, MessageIcon::Question),
                MessageChoice::Cancel);
+      QVERIFY(!rescued);
       DestroyForms();
       for (int number : {SIGINT, SIGTERM, SIGHUP}) std::signal(number, SIG_DFL);
     }
