@@ -201,10 +201,7 @@ constexpr char kTemporaryMark[] = ".tarvelion-";
 constexpr size_t kTemporaryRandom = 6;
 
 std::string TemporaryPrefix(const std::string& folder, const std::string& name) {
-  const long most = pathconf(FolderArgument(folder), _PC_NAME_MAX);
-  const size_t nameMax = most > 0 ? size_t(most) : 255;
-  const size_t added = sizeof kTemporaryMark - 1 + kTemporaryRandom;
-  return name.substr(0, nameMax > added ? nameMax - added : 1) + kTemporaryMark;
+  return NameThatFits(folder + name, sizeof kTemporaryMark - 1 + kTemporaryRandom) + kTemporaryMark;
 }
 
 bool IsTemporaryOf(const std::string& entry, const std::string& prefix) {
@@ -651,6 +648,12 @@ bool SameFile(const std::string& a, const std::string& b) {
   if (firstExists || secondExists)
     return firstExists && secondExists && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
   return Place(a) == Place(b);
+}
+
+std::string NameThatFits(const std::string& path, size_t added) {
+  const long most = pathconf(FolderArgument(FolderOf(path)), _PC_NAME_MAX);
+  const size_t nameMax = most > 0 ? size_t(most) : 255;
+  return NameOf(path).substr(0, nameMax > added ? nameMax - added : 1);
 }
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }

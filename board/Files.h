@@ -141,6 +141,11 @@ bool CheckReplaceable(const std::string& path, std::error_code* error = nullptr)
 // resolved, so that "s.out", "./s.out" and "/the/current/folder/s.out" are one new file.
 bool SameFile(const std::string& a, const std::string& b);
 
+// The name of the file at path (its last part), cut short where needed so that it
+// fits in a name of its folder with `added` more bytes after it (a suffix such as a
+// temporary's mark).
+std::string NameThatFits(const std::string& path, size_t added);
+
 // A file name as messages quote it.
 std::string Quoted(const std::string& name);
 
