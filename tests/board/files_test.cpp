@@ -23,6 +23,21 @@
 #include "tests/board/board_fixture.h"
 
 namespace {
+// While set, every flush of a folder fails as on a failing disk.
+bool failFolderFlushes = false;
+}  // namespace
+
+// The board library is linked into the test program, so its calls of fsync come here.
+extern "C" int fsync(int fd) {
+  struct stat st;
+  if (failFolderFlushes && fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    errno = EIO;
+    return -1;
+  }
+  return int(syscall(SYS_fsync, fd));
+}
+
+namespace {
 
 using kqtest::Pattern;
 using kqtest::ReadFile;
@@ -167,6 +182,16 @@ TEST(ReplaceFile, WritesANewFileAndReplacesAnOldOne) {
   EXPECT_EQ(ReadFile(dir.File("f")), first);
   ASSERT_TRUE(ReplaceFile(dir.File("f"), second));
   EXPECT_EQ(ReadFile(dir.File("f")), second);
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"f"}));
+
+  // The folder's flush after the rename fails: the file holds the new bytes, but the
+  // save is not known to last, and says so.
+  failFolderFlushes = true;
+  std::error_code error;
+  EXPECT_FALSE(ReplaceFile(dir.File("f"), first, &error));
+  failFolderFlushes = false;
+  EXPECT_EQ(error, std::errc::io_error) << error.message();
+  EXPECT_EQ(ReadFile(dir.File("f")), first);
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"f"}));
 }
 
@@ -475,6 +500,16 @@ TEST(FileReplacement, WritesPiecesAndLeavesNothingUncommitted) {
   expected.insert(expected.end(), body.begin(), body.end());
   EXPECT_EQ(ReadFile(dir.File("g")), expected);
   EXPECT_FALSE(replacement.Commit(&error));
+
+  // Made read-only after Begin: Commit looks at the file as it is then.
+  WriteFile(dir.File("r"), old);
+  FileReplacement late;
+  ASSERT_TRUE(late.Begin(dir.File("r")) && late.Write(body));
+  ASSERT_EQ(chmod(dir.File("r").c_str(), 0444), 0);
+  EXPECT_FALSE(late.Commit(&error));
+  EXPECT_EQ(error, std::errc::permission_denied) << error.message();
+  EXPECT_EQ(ReadFile(dir.File("r")), old);
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"f", "g", "r"}));
 }
 
 // One file by two names: the same inode where either exists, else the same place.
