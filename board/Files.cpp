@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <random>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -195,20 +196,40 @@ bool StillNamed(int fd, const std::string& path) {
          open.st_ino == named.st_ino;
 }
 
-// Temporaries are "<stem>.tarvelion-" and six letters or digits, where the stem is the
-// file's name cut short enough for the whole to fit in a name of the folder.
+// Temporaries are "<stem>.tarvelion-", six random letters or digits and six that check
+// them: a hash of the random part and the file's whole name, keyed with the program's
+// own key, so that no file the user made or named is taken for a temporary, and two long
+// names cut to one stem do not take each other's. The stem is the file's name cut short
+// enough for the whole to fit in a name of the folder.
 constexpr char kTemporaryMark[] = ".tarvelion-";
-constexpr size_t kTemporaryRandom = 6;
+constexpr size_t kTemporaryRandom = 6, kTemporaryCheck = 6;
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 
-std::string TemporaryPrefix(const std::string& folder, const std::string& name) {
-  return NameThatFits(folder + name, sizeof kTemporaryMark - 1 + kTemporaryRandom) + kTemporaryMark;
+std::string TemporaryCheck(const std::string& name, std::string_view random) {
+  // FNV-1a from the key over the name, a 0 that ends it, and the random part; then
+  // mixed so that every bit of them reaches every character.
+  uint64_t hash = 0x6b71d3a95c2e8f41;
+  for (const char c : name + '\0' + std::string(random)) hash = (hash ^ uint8_t(c)) * 0x100000001b3;
+  hash = (hash ^ (hash >> 30)) * 0xbf58476d1ce4e5b9;
+  hash = (hash ^ (hash >> 27)) * 0x94d049bb133111eb;
+  hash ^= hash >> 31;
+  std::string check;
+  for (size_t i = 0; i < kTemporaryCheck; ++i, hash /= sizeof kAlphabet - 1)
+    check += kAlphabet[hash % (sizeof kAlphabet - 1)];
+  return check;
 }
 
-bool IsTemporaryOf(const std::string& entry, const std::string& prefix) {
-  return entry.size() == prefix.size() + kTemporaryRandom && entry.compare(0, prefix.size(), prefix) == 0 &&
-         std::all_of(entry.begin() + long(prefix.size()), entry.end(), [](char c) {
-           return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-         });
+std::string TemporaryPrefix(const std::string& folder, const std::string& name) {
+  return NameThatFits(folder + name, sizeof kTemporaryMark - 1 + kTemporaryRandom + kTemporaryCheck) +
+         kTemporaryMark;
+}
+
+bool IsTemporaryOf(const std::string& entry, const std::string& prefix, const std::string& name) {
+  if (entry.size() != prefix.size() + kTemporaryRandom + kTemporaryCheck ||
+      entry.compare(0, prefix.size(), prefix) != 0)
+    return false;
+  const std::string_view random(entry.data() + prefix.size(), kTemporaryRandom);
+  return entry.compare(prefix.size() + kTemporaryRandom, kTemporaryCheck, TemporaryCheck(name, random)) == 0;
 }
 
 // A new temporary for the file, open for writing and locked, so that no other save
@@ -217,12 +238,12 @@ bool IsTemporaryOf(const std::string& entry, const std::string& prefix) {
 // temporary gets its name only once it is made.
 Descriptor CreateTemporary(const std::string& folder, const std::string& name, mode_t mode,
                            std::string& temporary, std::error_code& reason) {
-  static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   const std::string prefix = folder + TemporaryPrefix(folder, name);
-  std::random_device random;
+  std::random_device device;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate = prefix;
-    for (size_t i = 0; i < kTemporaryRandom; ++i) candidate += kAlphabet[random() % (sizeof kAlphabet - 1)];
+    std::string random;
+    for (size_t i = 0; i < kTemporaryRandom; ++i) random += kAlphabet[device() % (sizeof kAlphabet - 1)];
+    std::string candidate = prefix + random + TemporaryCheck(name, random);
     Descriptor fd(open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
     if (!fd && errno == EEXIST) continue;
     if (!fd) {
@@ -246,7 +267,7 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name) 
   if (!listing) return;
   const std::string prefix = TemporaryPrefix(folder, name);
   while (const dirent* entry = readdir(listing.get())) {
-    if (!IsTemporaryOf(entry->d_name, prefix)) continue;
+    if (!IsTemporaryOf(entry->d_name, prefix, name)) continue;
     const std::string path = folder + entry->d_name;
     struct stat st;
     if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;

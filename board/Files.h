@@ -51,15 +51,16 @@ bool LoadImageFile(const std::string& path, std::span<uint8_t> image, std::error
 // (unless IsNotRestored(reason), below) and no temporary is left; where an error is
 // asked for, it gets the system's reason (permission denied, read-only file system, no
 // space left, is a directory...). It is FileReplacement's Begin, Write and Commit.
-//  - The new content goes into a temporary beside the file, "<name>.tarvelion-XXXXXX"
-//    (the name cut short where the whole would not fit in a name of the folder), that
-//    is given everything the old file was (owner, group, permissions with their
-//    set-user and set-group bits, extended attributes and so ACLs, and none of its own,
-//    such as an ACL taken from the folder), flushed to disk and renamed over the file;
-//    then the folder is flushed, so the new name survives a power loss. If only that
-//    last flush fails, the failure is reported though the file already holds the new
-//    bytes; a file system that does not flush folders, or a folder the user may write
-//    but not read (so cannot open for its flush), is no failure.
+//  - The new content goes into a temporary beside the file, "<name>.tarvelion-" and
+//    twelve letters or digits (the name cut short where the whole would not fit in a
+//    name of the folder), that is given everything the old file was (owner, group,
+//    permissions with their set-user and set-group bits, extended attributes and so
+//    ACLs, and none of its own, such as an ACL taken from the folder), flushed to disk
+//    and renamed over the file; then the folder is flushed, so the new name survives
+//    a power loss. If only that last flush fails, the failure is reported though the
+//    file already holds the new bytes; a file system that does not flush folders, or a
+//    folder the user may write but not read (so cannot open for its flush), is no
+//    failure.
 //  - A symbolic link (or a chain of them) is followed: the file it names is replaced,
 //    with the temporary in that file's own folder, and the link stays. A link to
 //    nothing creates the file it names.
@@ -82,9 +83,12 @@ bool LoadImageFile(const std::string& path, std::span<uint8_t> image, std::error
 //    Where that cannot be done (the file could not be read, or putting back failed too)
 //    the reason is one for which IsNotRestored holds.
 //  - A new file gets the permissions of any newly created file (0666 less the umask).
-//  - Temporaries of this file left by a killed process are removed. A save holds a lock
-//    on its own temporary until the rename, and only unlocked ones are removed, so a
-//    save in progress in another process keeps its temporary.
+//  - Temporaries of this file left by a killed process are removed. Only names made by
+//    this program for this file count: the last six characters check the six before
+//    them and the file's whole name with a key of the program's own, so a file that the
+//    user made or named ("<name>.tarvelion-backup") stays. A save holds a lock on its
+//    own temporary until the rename, and only unlocked ones are removed, so a save in
+//    progress in another process keeps its temporary.
 bool ReplaceFile(const std::string& path, std::span<const uint8_t> bytes, std::error_code* error = nullptr);
 
 // ReplaceFile written piece by piece, for content too large to hold in memory: the new

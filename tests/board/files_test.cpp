@@ -79,6 +79,17 @@ std::error_code FailFlushes() {
   return {};
 }
 
+// Leaves a temporary of the file as a save killed before its end does: begun in a child
+// that ends at once.
+void LeaveStaleTemporary(const std::string& path) {
+  const std::error_code error = InChild([&] {
+    std::error_code reason;
+    (new FileReplacement)->Begin(path, &reason);  // never abandoned: the child just ends
+    return reason;
+  });
+  EXPECT_FALSE(error) << error.message();
+}
+
 // While it lives, a call that blocks ends the test program rather than hanging it.
 class Deadline {
  public:
@@ -214,7 +225,8 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
     return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
   };
   ino_t before = 0;
-  int held = -1;  // the temporary of a save in progress elsewhere
+  FileReplacement inProgress;     // a save of the file in progress elsewhere
+  std::vector<std::string> kept;  // entries a save must leave
   struct Case {
     const char* what;
     std::function<std::string(const TempDir&)> setUp;  // gives the name saved to
@@ -226,7 +238,7 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
     bool notRestored = false;                           // error is the failed write's
     bool staged = false;  // the content is staged first, so the disk fills at Commit
   };
-  const std::string longName(255, 'n');
+  const std::string longName(255, 'n'), otherLongName = std::string(254, 'n') + 'o';
   bool acls = false;  // the file system has ACLs
   const Case cases[] = {
       {"a read-only file (for the superuser too: it has no write permission at all)",
@@ -355,21 +367,42 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
        },
        {},
        [&](const TempDir& dir) { EXPECT_EQ(Attribute(dir.File("f"), kAccessAcl), ""); }},
-      {"temporaries of the file left by a killed save, and others",
+      {"a temporary of the file left by a killed save, beside a save in progress, one of another file, and "
+       "files the user named like temporaries",
        [&](const TempDir& dir) {
-         for (const char* name : {"f", "f.tarvelion-AbC123", "f.tarvelion-Live42", "f.tarvelion-AbC12",
-                                  "g.tarvelion-AbC123", "f.AbC123"})
+         WriteFile(dir.File("f"), old);
+         EXPECT_TRUE(inProgress.Begin(dir.File("f")));
+         LeaveStaleTemporary(dir.File("g"));
+         for (const char* name : {"f.tarvelion-AbC123", "f.tarvelion-backup", "f.tarvelion-AbC123AbC123",
+                                  "f.tarvelion-AbC12", "g.tarvelion-AbC123", "f.AbC123"})
            WriteFile(dir.File(name), old);
-         held = open(dir.File("f.tarvelion-Live42").c_str(), O_RDONLY | O_CLOEXEC);
-         flock(held, LOCK_EX);
+         kept = dir.Entries();
+         LeaveStaleTemporary(dir.File("f"));
+         EXPECT_EQ(dir.Entries().size(), kept.size() + 1);
          return "f";
        },
        {},
        [&](const TempDir& dir) {
-         close(held);
          EXPECT_EQ(ReadFile(dir.File("f")), fresh);
-         EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"f", "f.AbC123", "f.tarvelion-AbC12",
-                                                            "f.tarvelion-Live42", "g.tarvelion-AbC123"}));
+         EXPECT_EQ(dir.Entries(), kept);
+         inProgress.Abandon();
+       }},
+      {"a temporary of a file of the longest name left by a killed save, whose name is cut short, beside one "
+       "of another name cut alike and a file the user named like them",
+       [&](const TempDir& dir) {
+         WriteFile(dir.File(longName), old);
+         LeaveStaleTemporary(dir.File(otherLongName));
+         // The name cut so that the mark and twelve letters or digits fit.
+         WriteFile(dir.File(longName.substr(0, 255 - 23) + ".tarvelion-AbC123AbC123"), old);
+         kept = dir.Entries();
+         LeaveStaleTemporary(dir.File(longName));
+         EXPECT_EQ(dir.Entries().size(), kept.size() + 1);
+         return longName;
+       },
+       {},
+       [&](const TempDir& dir) {
+         EXPECT_EQ(ReadFile(dir.File(longName)), fresh);
+         EXPECT_EQ(dir.Entries(), kept);
        }},
   };
   for (const Case& c : cases) {
