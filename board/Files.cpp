@@ -45,18 +45,39 @@ class NotRestoredCategoryType final : public std::error_category {
   }
 };
 
+// An unnamed temporary that could not be made: the value is the system's error number,
+// and the code compares equal to it as a condition. The message says what the temporary
+// was for and in which folder, as the user may not know that one is needed there.
+class TemporaryCategoryType final : public std::error_category {
+ public:
+  constexpr explicit TemporaryCategoryType(const char* purpose) : purpose_(purpose) {}
+  const char* name() const noexcept override { return "temporary file"; }
+  std::string message(int value) const override;
+  std::error_condition default_error_condition(int value) const noexcept override {
+    return std::generic_category().default_error_condition(value);
+  }
+
+ private:
+  const char* purpose_;
+};
+
 // The categories are never destroyed: the program's way out may run from an atexit
 // handler registered before a category's first use, and such a handler runs after the
 // destructors of objects made later. Constant-initialized, they are also at one address
 // in a forked child.
 template <typename Category>
 union Immortal {
-  constexpr Immortal() : category() {}
+  template <typename... Args>
+  constexpr explicit Immortal(Args... args) : category(args...) {}
   ~Immortal() {}
   Category category;
 };
 constinit Immortal<FileErrorCategoryType> fileErrors;
 constinit Immortal<NotRestoredCategoryType> notRestoredErrors;
+// The put-back copy of a file's old content, and the staged new content of a file to be
+// written in place.
+constinit Immortal<TemporaryCategoryType> setAsideErrors("its old content cannot be set aside in");
+constinit Immortal<TemporaryCategoryType> stagingErrors("its new content cannot be staged in");
 
 std::error_code SystemError(int number) { return {number, std::generic_category()}; }
 std::error_code LastError() { return SystemError(errno); }
@@ -168,17 +189,33 @@ bool CopyContent(int from, int to, uint64_t n, std::error_code& reason, uint64_t
   return true;
 }
 
-// A new file with no name in $TMPDIR or /tmp, gone once closed.
-Descriptor UnnamedTemporary(std::error_code& reason) {
-  const char* variable = getenv("TMPDIR");
-  const std::string folder = variable && *variable ? variable : "/tmp";
+// The folder of unnamed temporaries: $TMPDIR, else /tmp. variable, if given, tells
+// whether it is $TMPDIR's.
+std::string TemporaryFolder(bool* variable = nullptr) {
+  const char* value = getenv("TMPDIR");
+  const bool set = value && *value;
+  if (variable) *variable = set;
+  return set ? value : "/tmp";
+}
+
+std::string TemporaryCategoryType::message(int value) const {
+  bool variable;
+  const std::string folder = TemporaryFolder(&variable);
+  return std::string(purpose_) + " " + Quoted(folder) + (variable ? " ($TMPDIR)" : "") + ": " +
+         std::generic_category().message(value);
+}
+
+// A new file with no name in $TMPDIR or /tmp, gone once closed. A failure's reason is
+// of the category of what the file was for.
+Descriptor UnnamedTemporary(const std::error_category& purpose, std::error_code& reason) {
+  const std::string folder = TemporaryFolder();
   Descriptor fd(open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
   if (fd) return fd;
   // A file system without unnamed files: a named one, unnamed at once.
   std::string name = folder + "/tarvelion-XXXXXX";
   fd = Descriptor(mkostemp(name.data(), O_CLOEXEC));
   if (!fd)
-    reason = LastError();
+    reason = {errno, purpose};
   else
     unlink(name.c_str());
   return fd;
@@ -332,11 +369,17 @@ bool Check(const std::string& path, std::string& target, bool& exists, struct st
     reason = SystemError(ENOENT);
     return false;
   }
-  // A new file is made in its folder.
-  if (!exists && faccessat(AT_FDCWD, FolderArgument(FolderOf(target)), W_OK | X_OK, AT_EACCESS) != 0) {
+  // A new file is made in its folder, and so is the temporary of most old ones.
+  const bool folderWritable =
+      faccessat(AT_FDCWD, FolderArgument(FolderOf(target)), W_OK | X_OK, AT_EACCESS) == 0;
+  if (!exists && !folderWritable) {
     reason = LastError();
     return false;
   }
+  // A file written in place needs an unnamed temporary for its old content: one that
+  // cannot be made is found now, before anything is written.
+  if (exists && (st.st_nlink > 1 || !folderWritable) && !UnnamedTemporary(setAsideErrors.category, reason))
+    return false;
   return true;
 }
 
@@ -370,7 +413,7 @@ bool WriteInPlace(const std::string& path, int source, uint64_t size, std::error
   // The old content, set aside so that a write that fails part-way can put it back.
   Descriptor old;
   if (readable && oldSize > 0) {
-    old = UnnamedTemporary(reason);
+    old = UnnamedTemporary(setAsideErrors.category, reason);
     if (!old || !CopyContent(fd.get(), old.get(), oldSize, reason)) return false;
   }
   // How many bytes from the start may no longer be the old ones.
@@ -525,7 +568,7 @@ bool FileReplacement::State::Prepare(const std::string& path, std::error_code& r
     reason.clear();
   }
   // To be written in place: the content is staged apart.
-  staging = UnnamedTemporary(reason);
+  staging = UnnamedTemporary(stagingErrors.category, reason);
   return bool(staging);
 }
 

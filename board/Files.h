@@ -33,6 +33,12 @@ struct std::is_error_code_enum<FileError> : std::true_type {};
 // not be put back".
 bool IsNotRestored(const std::error_code& error);
 
+// A save that needs an unnamed temporary file (below) and cannot make one fails with a
+// reason that keeps the system's error number as its value (and compares equal to it),
+// and whose message says what the temporary was for and names the folder: "its old
+// content cannot be set aside in "/nonexistent" ($TMPDIR): No such file or directory",
+// or "its new content cannot be staged in ...", without " ($TMPDIR)" for /tmp.
+
 // Reads never block: a file is opened without waiting (a FIFO without a writer, a
 // device) and refused at once unless it is a regular file, before anything is read.
 // Where an error is asked for, it gets the reason of a failure: the system's (no such
@@ -136,8 +142,10 @@ class FileReplacement {
 // What ReplaceFile checks before it writes anything, as it would find it now: symbolic
 // links followed, not a folder or other file that is no regular file, not protected
 // (an existing file the user cannot write, or one without write permission for anyone),
-// and for a new file a folder that exists and that the user may write. False with the
-// reason ReplaceFile would give.
+// for a new file a folder that exists and that the user may write, and for a file that
+// would be written in place (more than one hard link, or a folder where the user makes
+// no new file) that an unnamed temporary can be made for its old content. False with
+// the reason ReplaceFile would give.
 bool CheckReplaceable(const std::string& path, std::error_code* error = nullptr);
 
 // Whether two names name one file: by device and inode where either exists (then both

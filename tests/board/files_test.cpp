@@ -543,6 +543,25 @@ TEST(FileReplacement, WritesPiecesAndLeavesNothingUncommitted) {
   EXPECT_EQ(error, std::errc::permission_denied) << error.message();
   EXPECT_EQ(ReadFile(dir.File("r")), old);
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"f", "g", "r"}));
+
+  // A hard-linked file whose old content cannot be set aside, where $TMPDIR is no
+  // folder: the check and Begin say so, naming the folder, before anything is written.
+  const char* const variable = getenv("TMPDIR");
+  const std::optional<std::string> tmpdir = variable ? std::optional<std::string>(variable) : std::nullopt;
+  const auto untouched = Snapshot(dir);
+  const std::string why = "its old content cannot be set aside in " + Quoted(dir.File("none")) +
+                          " ($TMPDIR): No such file or directory";
+  setenv("TMPDIR", dir.File("none").c_str(), 1);
+  EXPECT_FALSE(CheckReplaceable(dir.File("f"), &error));
+  EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+  EXPECT_EQ(error.message(), why);
+  EXPECT_FALSE(replacement.Begin(dir.File("f"), &error));
+  EXPECT_EQ(error.message(), why);
+  if (tmpdir)
+    setenv("TMPDIR", tmpdir->c_str(), 1);
+  else
+    unsetenv("TMPDIR");
+  EXPECT_EQ(Snapshot(dir), untouched);
 }
 
 // One file by two names: the same inode where either exists, else the same place.
