@@ -226,11 +226,12 @@ std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind
 std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 const char* FolderArgument(const std::string& folder) { return folder.empty() ? "." : folder.c_str(); }
 
+bool SameInode(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
 // Whether path still names the file open as fd.
 bool StillNamed(int fd, const std::string& path) {
   struct stat open, named;
-  return fstat(fd, &open) == 0 && lstat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
-         open.st_ino == named.st_ino;
+  return fstat(fd, &open) == 0 && lstat(path.c_str(), &named) == 0 && SameInode(open, named);
 }
 
 // Temporaries are "<stem>.tarvelion-", six random letters or digits and six that check
@@ -704,13 +705,28 @@ std::filesystem::path Place(const std::string& path) {
   return reason ? absolute.lexically_normal() : place;
 }
 
+// Where a name not there yet would be made, links followed: its folder, which must
+// exist, and its name in it.
+bool NewFileFolder(const std::string& path, struct stat& folder, std::string& name) {
+  std::string target;
+  bool exists;
+  struct stat st;
+  std::error_code reason;
+  if (!FollowLinks(path, target, exists, st, reason) || exists) return false;
+  name = NameOf(target);
+  return stat(FolderArgument(FolderOf(target)), &folder) == 0 && S_ISDIR(folder.st_mode);
+}
+
 }  // namespace
 
 bool SameFile(const std::string& a, const std::string& b) {
   struct stat first, second;
   const bool firstExists = stat(a.c_str(), &first) == 0, secondExists = stat(b.c_str(), &second) == 0;
-  if (firstExists || secondExists)
-    return firstExists && secondExists && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+  if (firstExists || secondExists) return firstExists && secondExists && SameInode(first, second);
+  // Folders compared by inode are seen through mounts too, which places are not.
+  std::string firstName, secondName;
+  if (NewFileFolder(a, first, firstName) && NewFileFolder(b, second, secondName))
+    return SameInode(first, second) && firstName == secondName;
   return Place(a) == Place(b);
 }
 

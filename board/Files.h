@@ -149,8 +149,11 @@ class FileReplacement {
 bool CheckReplaceable(const std::string& path, std::error_code* error = nullptr);
 
 // Whether two names name one file: by device and inode where either exists (then both
-// must), else by the absolute place each leads to once symbolic links, "." and ".." are
-// resolved, so that "s.out", "./s.out" and "/the/current/folder/s.out" are one new file.
+// must). Two new names, links followed, are one where their folders exist and are one
+// by device and inode (seen through mounts and links to folders) and the names in them
+// are equal, so that "s.out", "./s.out" and "/the/current/folder/s.out" are one new
+// file; where a folder does not exist either, by the absolute place each leads to once
+// symbolic links, "." and ".." are resolved.
 bool SameFile(const std::string& a, const std::string& b);
 
 // The name of the file at path (its last part), cut short where needed so that it

@@ -4,6 +4,7 @@
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -581,11 +582,18 @@ TEST(SameFile, ByInodeElseByPlace) {
       {"f", "hard", true},           {"f", "soft", true},          {"f", "new", false},
       {"new", "./new", true},        {"sub/../new", "new", true},  {"dangling", "sub/new", true},
       {"dangling", "./sub//new", true}, {"new", "other", false},   {"sub/new", "new", false},
+      {"sub/new", "toSub/new", true},   {"toSub/new", "new", false}, {"sub/new", "view/new", true},
   };
+  // One folder by two names: a link, and a bind mount where the user may make one.
+  symlink("sub", "toSub");
+  std::filesystem::create_directory("view");
+  const bool mounted = mount("sub", "view", nullptr, MS_BIND, nullptr) == 0;
   for (const auto& c : cases) {
+    if (!mounted && std::string(c.b).starts_with("view/")) continue;
     EXPECT_EQ(SameFile(c.a, c.b), c.same) << c.a << " " << c.b;
     EXPECT_EQ(SameFile(dir.File(c.a), c.b), c.same) << c.a << " " << c.b;
   }
+  if (mounted) umount2("view", MNT_DETACH);
   ASSERT_EQ(chdir(here.c_str()), 0);
 }
 
