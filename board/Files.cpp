@@ -317,26 +317,36 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name) 
 }
 
 // The file that path names once symbolic links are followed; exists tells whether there
-// is anything under that name, and st what it is.
-bool FollowLinks(std::string path, std::string& target, bool& exists, struct stat& st, std::error_code& reason) {
+// is anything under that name, and st what it is. A link whose text leads nowhere but
+// that the system resolves itself ("pipe:[1234]" for /proc/self/fd/1 on a pipe) is
+// refused: what it leads to has no name beside which a temporary could be made.
+bool FollowLinks(const std::string& path, std::string& target, bool& exists, struct stat& st,
+                 std::error_code& reason) {
+  std::string name = path;
   for (int links = 0; links <= 40; ++links) {
-    if (lstat(path.c_str(), &st) != 0) {
+    if (lstat(name.c_str(), &st) != 0) {
       if (errno != ENOENT) {
         reason = LastError();
         return false;
       }
+      // The text leads nowhere, yet the system finds something: a pipe, socket or
+      // terminal is no regular file, and a regular file (a deleted one) has no name.
+      if (links > 0 && stat(path.c_str(), &st) == 0) {
+        reason = S_ISREG(st.st_mode) ? SystemError(ENOENT) : NotAFile(st.st_mode);
+        return false;
+      }
       exists = false;
-      target = path;
+      target = name;
       return true;
     }
     if (!S_ISLNK(st.st_mode)) {
       exists = true;
-      target = path;
+      target = name;
       return true;
     }
-    const std::string link = std::filesystem::read_symlink(path, reason).string();
+    const std::string link = std::filesystem::read_symlink(name, reason).string();
     if (reason) return false;
-    path = !link.empty() && link[0] == '/' ? link : FolderOf(path) + link;
+    name = !link.empty() && link[0] == '/' ? link : FolderOf(name) + link;
   }
   reason = SystemError(ELOOP);
   return false;

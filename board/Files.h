@@ -69,12 +69,17 @@ bool LoadImageFile(const std::string& path, std::span<uint8_t> image, std::error
 //    failure.
 //  - A symbolic link (or a chain of them) is followed: the file it names is replaced,
 //    with the temporary in that file's own folder, and the link stays. A link to
-//    nothing creates the file it names.
+//    nothing creates the file it names. A link whose text names nothing but that the
+//    system resolves itself (/proc/self/fd/1, where /dev/stdout leads, reads
+//    "pipe:[1234]" for a pipe) is taken as the system finds it: a pipe, terminal or
+//    socket is no regular file, and a regular file reached only that way (a deleted
+//    one) has no name to replace: "no such file or directory".
 //  - An existing file that the user cannot write is left alone and the save fails with
 //    "permission denied", as opening it for writing would. A file with no write
 //    permission for anyone counts as protected even for the superuser, whom permission
 //    bits do not stop: the user made it read-only on purpose.
-//  - Anything but a regular file (a folder, FIFO, device) fails at once, untouched.
+//  - Anything but a regular file (a folder, FIFO, pipe, device, socket) fails at once,
+//    untouched.
 //  - Some files are written in place, keeping their inode: one with more than one hard
 //    link; a writable one in a folder that lets no new file be made or renamed; and one
 //    whose owner, group, permissions or extended attributes the replacement could not

@@ -228,6 +228,7 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
   ino_t before = 0;
   FileReplacement inProgress;     // a save of the file in progress elsewhere
   std::vector<std::string> kept;  // entries a save must leave
+  int channel[2] = {-1, -1};      // a pipe
   struct Case {
     const char* what;
     std::function<std::string(const TempDir&)> setUp;  // gives the name saved to
@@ -405,11 +406,17 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
          EXPECT_EQ(ReadFile(dir.File(longName)), fresh);
          EXPECT_EQ(dir.Entries(), kept);
        }},
+      {"a pipe, by the name the system gives its descriptor",
+       [&](const TempDir&) {
+         EXPECT_EQ(pipe2(channel, O_CLOEXEC), 0);
+         return "/proc/self/fd/" + std::to_string(channel[1]);
+       },
+       FileError::NotARegularFile},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TempDir dir;
-    const std::string name = c.setUp(dir);
+    const std::string name = c.setUp(dir), path = name.starts_with('/') ? name : dir.File(name);
     const auto untouched = Snapshot(dir);
     const std::span<const uint8_t> content(fresh.data(), c.length ? c.length : fresh.size());
     std::error_code error;
@@ -418,7 +425,7 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
       Deadline deadline;
       FileReplacement staged;
       if (c.staged) {
-        ASSERT_TRUE(staged.Begin(dir.File(name)) && staged.Write(content));
+        ASSERT_TRUE(staged.Begin(path) && staged.Write(content));
       }
       std::optional<kqtest::FileSizeLimit> full;
       if (c.diskLeft) full.emplace(c.diskLeft);
@@ -427,12 +434,12 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
       } else if (c.failingFlushes) {
         error = InChild([&] {
           std::error_code reason = FailFlushes();
-          if (!reason) ReplaceFile(dir.File(name), content, &reason);
+          if (!reason) ReplaceFile(path, content, &reason);
           return reason;
         });
         saved = !error;
       } else {
-        saved = ReplaceFile(dir.File(name), content, &error);
+        saved = ReplaceFile(path, content, &error);
       }
     }
     EXPECT_EQ(IsNotRestored(error), c.notRestored);
@@ -448,6 +455,8 @@ TEST(ReplaceFile, KeepsWhatTheUserProtected) {
     else
       c.check(dir);
   }
+  close(channel[0]);
+  close(channel[1]);
 }
 
 // Saves by another user who shares the folder through a group: the file keeps its owner,
