@@ -1,14 +1,17 @@
 #include "tools/kqrun/Runner.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <new>
 #include <ostream>
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include "board/Adc.h"
@@ -56,6 +59,41 @@ const char* const kUsage =
     "could not be written; 2 for bad arguments.\n";
 
 namespace {
+
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Set by the handler, read by the run between slices and between outputs.
+std::atomic<int> stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "a signal handler may only touch a lock-free atomic");
+
+void CatchStop(int signal) {
+  int none = 0;
+  stopSignal.compare_exchange_strong(none, signal);
+}
+
+sigset_t StopSignalSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal : kStopSignals) sigaddset(&set, signal);
+  return set;
+}
+
+// Holds the stop signals back while a file is put in place, so that none cuts a call of
+// it short (a reservation of room on tmpfs fails with EINTR rather than restart): the
+// file is whole, new or old, when the run next looks for a signal.
+class StopSignalsHeld {
+ public:
+  StopSignalsHeld() {
+    const sigset_t stops = StopSignalSet();
+    pthread_sigmask(SIG_BLOCK, &stops, &before_);
+  }
+  ~StopSignalsHeld() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+  StopSignalsHeld(const StopSignalsHeld&) = delete;
+  StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
+
+ private:
+  sigset_t before_;
+};
 
 std::string Lower(std::string_view text) {
   std::string lower(text);
@@ -329,6 +367,24 @@ bool CannotWrite(const std::string& file, std::error_code reason, std::string& e
   return false;
 }
 
+// The reason of a run that a stop signal ended: when, and what it wrote and did not.
+bool Interrupted(const RunOptions& options, std::span<const Output> outputs, const std::string& when,
+                 std::string& error) {
+  const int signal = StopSignal();
+  error = std::string("interrupted by ") + (signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP") +
+          " " + when;
+  std::string written, unwritten, said;
+  auto add = [](std::string& list, const std::string& item, const char* between) {
+    list += (list.empty() ? "" : between) + item;
+  };
+  for (const Output& output : outputs) add(output.replacement.Begun() ? unwritten : written, output.Named(), " and ");
+  if (!written.empty()) add(said, written + " written", "; ");
+  if (!unwritten.empty()) add(said, unwritten + " not written", "; ");
+  if (!options.nvrDirectory.empty()) add(said, "the patch memory not saved", "; ");
+  if (!said.empty()) error += ": " + said;
+  return false;
+}
+
 // Sets each held input's state for the slice.
 void ApplyHolds(const std::vector<Hold>& holds, uint32_t slice, std::atomic<uint8_t>* states) {
   for (const Hold& hold : holds) states[hold.input] = 0;
@@ -420,6 +476,9 @@ bool Run(const RunOptions& options, RunResult& result, std::string& error) {
   if (wavFile.Begun() && !wav.Start(failure)) return CannotWrite(options.wavFile, failure, error);
 
   for (uint32_t slice = 0; slice < options.slices; ++slice) {
+    if (StopSignal())
+      return Interrupted(options, outputs,
+                         "after " + std::to_string(slice) + " of " + std::to_string(options.slices) + " slices", error);
     ApplyHolds(options.buttons, slice, ButtonPressed);
     ApplyHolds(options.keys, slice, PcKeyDown);
     for (size_t i = 0; i < options.midi.size(); ++i) {
@@ -439,12 +498,24 @@ bool Run(const RunOptions& options, RunResult& result, std::string& error) {
   result.panel = ReadPanel();
   result.instructions = board.Instructions();
   if (options.keepAudio) result.audio = board.Audio();
-  if (wavFile.Begun() && !(wav.Finish(failure) && wavFile.Commit(&failure)))
-    return CannotWrite(options.wavFile, failure, error);
-  if (ramFile.Begun() && !(ramFile.Write(RamImage, &failure) && ramFile.Commit(&failure)))
-    return CannotWrite(options.ramFile, failure, error);
-  // Last, and only after the outputs: a run that failed leaves the patch memory as it
-  // found it, so that running it again starts from the same state.
+  // Each file is put in place with the stop signals held back; one that comes meanwhile
+  // ends the run before the next file.
+  const std::string atTheEnd = "after all " + std::to_string(options.slices) + " slices";
+  if (wavFile.Begun()) {
+    if (StopSignal()) return Interrupted(options, outputs, atTheEnd, error);
+    const StopSignalsHeld held;
+    if (!(wav.Finish(failure) && wavFile.Commit(&failure))) return CannotWrite(options.wavFile, failure, error);
+  }
+  if (ramFile.Begun()) {
+    if (StopSignal()) return Interrupted(options, outputs, atTheEnd, error);
+    const StopSignalsHeld held;
+    if (!(ramFile.Write(RamImage, &failure) && ramFile.Commit(&failure)))
+      return CannotWrite(options.ramFile, failure, error);
+  }
+  // Last, and only after the outputs: a run that failed or was stopped leaves the patch
+  // memory as it found it, so that running it again starts from the same state.
+  if (StopSignal()) return Interrupted(options, outputs, atTheEnd, error);
+  const StopSignalsHeld held;
   return board.Finish(error);
 }
 
@@ -464,7 +535,7 @@ int RunMain(std::span<const std::string> args, std::ostream& out, std::ostream& 
     RunResult result;
     if (!Run(*options, result, error)) {
       err << "kq-run: " << error << "\n";
-      return 1;
+      return StopSignal() ? 128 + StopSignal() : 1;
     }
     // A report that does not arrive is a failure, whatever the run did.
     errno = 0;
@@ -482,6 +553,30 @@ int RunMain(std::span<const std::string> args, std::ostream& out, std::ostream& 
     err << "kq-run: " << failure.what() << "\n";
   }
   return 1;
+}
+
+void CatchStopSignals() {
+  struct sigaction action = {};
+  action.sa_handler = CatchStop;
+  action.sa_mask = StopSignalSet();
+  // A slow call that a signal comes into (the report into a pipe) goes on.
+  action.sa_flags = SA_RESTART;
+  for (int signal : kStopSignals) {
+    struct sigaction before;
+    if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    sigaction(signal, &action, nullptr);
+  }
+  const sigset_t stops = StopSignalSet();
+  sigprocmask(SIG_UNBLOCK, &stops, nullptr);
+}
+
+int StopSignal() { return stopSignal.load(); }
+
+void EndByStopSignal() {
+  const int signal = StopSignal();
+  if (signal == 0) return;
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
 }
 
 }  // namespace kqrun
