@@ -307,6 +307,27 @@ TEST_F(RunnerProgram, FilesThatCannotBeReadOrWrittenAreRefusedBeforeTheRun) {
   EXPECT_EQ(status, 1);
   chmod(unreadable.c_str(), 0600);
   EXPECT_EQ(kqtest::ReadFile(unreadable), patches);
+
+  // An output that is the program's own standard output or standard error, a log that
+  // it appends to, by any name: the log keeps what it had.
+  const std::string log = dir.File("run.log");
+  const struct {
+    Args args;
+    std::string reason;
+  } streams[] = {
+      {{"--dump-ram", "/dev/stdout"}, "--dump-ram \"/dev/stdout\" is the report's standard output"},
+      {{"--dump-ram", log}, "--dump-ram \"" + log + "\" is the report's standard output"},
+      {{"--wav", "/dev/stderr"}, "--wav \"/dev/stderr\" is the report's standard error"},
+  };
+  for (const auto& row : streams) {
+    kqtest::WriteFile(log, {'l', 'o', 'g', '\n'});
+    Args args = {Rom(), "--slices", "5"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const Outcome outcome = RunTheProgram(dir, args, log);
+    EXPECT_EQ(outcome.status, 1) << row.args[1];
+    EXPECT_NE(outcome.err.find(row.reason), std::string::npos) << outcome.err;
+    EXPECT_TRUE(ReadText(log) == "log\n") << row.args[1] << ": the log keeps what it had";
+  }
 }
 
 // The outputs are written before the patch memory, which is not saved when one of them

@@ -13,6 +13,7 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "board/Adc.h"
 #include "board/Files.h"
@@ -265,6 +266,16 @@ struct Output {
   std::string Named() const { return std::string(option) + " " + Quoted(file); }
 };
 
+// Whether the file at path is the regular file open as fd. One of the program's own
+// standard streams replaced by an output would lose what was written to it before (a
+// log the report is appended to) and take the report into the old file, then nameless.
+// A pipe or terminal needs no such check: no replacement begins on one.
+bool IsOpenAs(const std::string& path, int fd) {
+  struct stat open, named;
+  return fstat(fd, &open) == 0 && S_ISREG(open.st_mode) && stat(path.c_str(), &named) == 0 &&
+         open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 // The outputs replace none of the run's inputs nor each other, and each can be written:
 // its replacement is begun, so that a wrong path costs no run and a run that then fails
 // has changed no file.
@@ -287,6 +298,12 @@ bool BeginOutputs(const RunOptions& options, std::span<const Output> outputs, st
     error = outputs[0].Named() + " and " + outputs[1].Named() + " are the same file";
     return false;
   }
+  for (const Output& output : outputs)
+    for (const auto& [fd, what] : {std::pair(STDOUT_FILENO, "output"), std::pair(STDERR_FILENO, "error")})
+      if (IsOpenAs(output.file, fd)) {
+        error = output.Named() + " is the report's standard " + what;
+        return false;
+      }
   auto wavFits = [](uint32_t slices) { return MostFramesPlayed(slices) * kSoundFrameBytes <= kWavMostDataBytes; };
   if (!options.wavFile.empty() && !wavFits(options.slices)) {
     uint32_t fits = 0, fitsNot = options.slices;

@@ -68,8 +68,9 @@ struct RunResult {
 // empty, the inputs of a slice overfill the MIDI input queue, the patch memory folder is
 // missing, in use or cannot be locked, its patch memory file cannot be used (not 16384
 // bytes, unreadable) or written, an output names an input or the other output, or a file
-// cannot be written; all of these but a queue still full from earlier slices and a
-// write that fails during or after the run are found before the first slice. A failed
+// cannot be written, an output is the program's standard output or standard error (a
+// log the report goes to); all of these but a queue still full from earlier slices and
+// a write that fails during or after the run are found before the first slice. A failed
 // output leaves every file as it was, the patch memory file among them. A stop signal
 // (below) ends the run before its next slice, or before the next output is put in place
 // (one being put in place is finished first), with the reason: what was put in place
