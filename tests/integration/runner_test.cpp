@@ -372,6 +372,9 @@ TEST_F(RunnerProgram, TheProgramEndsWithTheReasonWhereAWriteFails) {
   const Outcome full = RunTheProgram(dir, {Rom(), "--slices", "10"}, "/dev/full");
   EXPECT_EQ(full.status, 1);
   EXPECT_EQ(full.err, "kq-run: the report cannot be written: No space left on device\n");
+  const Outcome help = RunTheProgram(dir, {"--help"}, "/dev/full");
+  EXPECT_EQ(help.status, 1);
+  EXPECT_EQ(help.err, "kq-run: the usage cannot be written: No space left on device\n");
 
   const std::vector<uint8_t> old(100, 0xAB);
   kqtest::WriteFile(dir.File("ram.bin"), old);

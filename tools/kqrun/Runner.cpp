@@ -402,6 +402,18 @@ bool Interrupted(const RunOptions& options, std::span<const Output> outputs, con
   return false;
 }
 
+// Writes text on out: false, with the reason on err, where it does not all arrive (a
+// full disk, a closed pipe).
+bool Print(std::ostream& out, const std::string& text, const char* what, std::ostream& err) {
+  errno = 0;
+  out << text << std::flush;
+  if (out) return true;
+  const int reason = errno;
+  err << "kq-run: " << what << " cannot be written: "
+      << (reason ? std::error_code(reason, std::generic_category()).message() : "the output failed") << "\n";
+  return false;
+}
+
 // Sets each held input's state for the slice.
 void ApplyHolds(const std::vector<Hold>& holds, uint32_t slice, std::atomic<uint8_t>* states) {
   for (const Hold& hold : holds) states[hold.input] = 0;
@@ -541,10 +553,7 @@ int RunMain(std::span<const std::string> args, std::ostream& out, std::ostream& 
     std::string error;
     bool help = false;
     std::optional<RunOptions> options = ParseArguments(args, error, &help);
-    if (help) {
-      out << kUsage;
-      return 0;
-    }
+    if (help) return Print(out, kUsage, "the usage", err) ? 0 : 1;
     if (!options) {
       err << "kq-run: " << error << "\n" << kUsage;
       return 2;
@@ -555,15 +564,7 @@ int RunMain(std::span<const std::string> args, std::ostream& out, std::ostream& 
       return StopSignal() ? 128 + StopSignal() : 1;
     }
     // A report that does not arrive is a failure, whatever the run did.
-    errno = 0;
-    out << FormatPanel(result.panel, result.instructions) << std::flush;
-    if (!out) {
-      const int reason = errno;
-      err << "kq-run: the report cannot be written: "
-          << (reason ? std::error_code(reason, std::generic_category()).message() : "the output failed") << "\n";
-      return 1;
-    }
-    return 0;
+    return Print(out, FormatPanel(result.panel, result.instructions), "the report", err) ? 0 : 1;
   } catch (const std::bad_alloc&) {
     err << "kq-run: out of memory: the system refused the memory the run needs\n";
   } catch (const std::exception& failure) {
