@@ -433,6 +433,21 @@ TEST_F(RunnerProgram, AStopSignalEndsTheRunWithNothingWritten) {
   }
 }
 
+// The WAV file is written as the run goes through a small buffer: a run that writes one
+// takes no more memory than one that does not.
+TEST_F(RunnerProgram, TheAudioIsNotKeptInMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer's shadow memory and quarantine make the resident size say little";
+#endif
+  rusage without{}, with{};
+  ASSERT_EQ(RunTheProgram(dir, {Rom(), "--slices", "20000"}, "", &without).status, 0);
+  ASSERT_EQ(RunTheProgram(dir, {Rom(), "--slices", "20000", "--wav", dir.File("run.wav")}, "", &with).status, 0);
+  ASSERT_GT(std::filesystem::file_size(dir.File("run.wav")), 3'000'000u) << "the audio is larger than the margin";
+  // ru_maxrss is in kilobytes.
+  EXPECT_LT(std::abs(with.ru_maxrss - without.ru_maxrss), 2048)
+      << "peak resident size " << with.ru_maxrss << " KB with the WAV file, " << without.ru_maxrss << " KB without";
+}
+
 // Memory the system refuses ends the run with status 1 and the reason, not an abort.
 TEST(RunnerMemory, MemoryTheSystemRefusesEndsTheRunWithTheReason) {
 #if defined(__SANITIZE_ADDRESS__)
