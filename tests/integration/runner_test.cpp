@@ -4,9 +4,9 @@
 #include <csignal>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -39,33 +39,62 @@ std::string ReadText(const std::string& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-// The kq-run program itself, SIGXFSZ at its default action whatever this process does
-// with it; the status is 128 + the signal that ended it, if one did. Its report goes to
-// the file reportTo, not read back, if given.
-Outcome RunTheProgram(const kqtest::TempDir& dir, const Args& args, const std::string& reportTo = "") {
+// Starts the kq-run program itself with SIGXFSZ and the stop signals at their default
+// actions, whatever this process does with them, and the signals of `blocked` blocked.
+// Its report goes to the folder's stdout.txt, or is appended to the file reportTo, its
+// messages to stderr.txt. Started by fork, not posix_spawn: a child that shares this
+// process's memory until it starts the program has this process's peak resident size
+// for its own.
+pid_t StartTheProgram(const kqtest::TempDir& dir, const Args& args, const std::string& reportTo = "",
+                      const sigset_t* blocked = nullptr) {
   const std::string out = reportTo.empty() ? dir.File("stdout.txt") : reportTo, errFile = dir.File("stderr.txt");
-  posix_spawn_file_actions_t files;
-  posix_spawn_file_actions_init(&files);
-  posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&files, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t defaults;
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGXFSZ);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+  const int outFlags = O_WRONLY | O_CREAT | (reportTo.empty() ? O_TRUNC : O_APPEND);
   std::vector<char*> argv = {const_cast<char*>(KQ_RUN_PROGRAM)};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
-  pid_t child;
+  const pid_t child = fork();
+  if (child != 0) return child;
+  // Only calls that are safe between fork and exec.
+  for (int signal : {SIGXFSZ, SIGINT, SIGTERM, SIGHUP}) std::signal(signal, SIG_DFL);
+  if (blocked) sigprocmask(SIG_BLOCK, blocked, nullptr);
+  const int outFd = open(out.c_str(), outFlags, 0644);
+  const int errFd = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (outFd < 0 || errFd < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0) _exit(126);
+  execv(KQ_RUN_PROGRAM, argv.data());
+  _exit(127);
+}
+
+// The wait status of the started program once it has ended, and its resource use; -1
+// where it has not ended within two minutes (it is killed then).
+int WaitForTheProgram(pid_t child, rusage* usage = nullptr) {
+  rusage ignored;
   int status = -1;
-  if (posix_spawn(&child, KQ_RUN_PROGRAM, &files, &attributes, argv.data(), environ) == 0)
-    waitpid(child, &status, 0);
-  posix_spawn_file_actions_destroy(&files);
-  posix_spawnattr_destroy(&attributes);
-  const int code = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
-  return {code, reportTo.empty() ? ReadText(out) : "", ReadText(errFile)};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  for (;;) {
+    const pid_t ended = wait4(child, &status, WNOHANG, usage ? usage : &ignored);
+    if (ended == child) return status;
+    if (ended < 0) return -1;
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(child, SIGKILL);
+      waitpid(child, nullptr, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+// The kq-run program run to its end as StartTheProgram starts it; the status is 128 +
+// the signal that ended it, if one did. The report is read back unless it went to
+// reportTo.
+Outcome RunTheProgram(const kqtest::TempDir& dir, const Args& args, const std::string& reportTo = "",
+                      rusage* usage = nullptr) {
+  const pid_t child = StartTheProgram(dir, args, reportTo);
+  const int status = child > 0 ? WaitForTheProgram(child, usage) : -1;
+  const int code = status == -1          ? -1
+                   : WIFEXITED(status)   ? WEXITSTATUS(status)
+                   : WIFSIGNALED(status) ? 128 + WTERMSIG(status)
+                                         : -1;
+  return {code, reportTo.empty() ? ReadText(dir.File("stdout.txt")) : "", ReadText(dir.File("stderr.txt"))};
 }
 
 TEST(RunnerArguments, EveryOptionAndItsSchedule) {
@@ -278,6 +307,27 @@ TEST_F(RunnerProgram, FilesThatCannotBeReadOrWrittenAreRefusedBeforeTheRun) {
   EXPECT_EQ(status, 1);
   chmod(unreadable.c_str(), 0600);
   EXPECT_EQ(kqtest::ReadFile(unreadable), patches);
+
+  // An output that is the program's own standard output or standard error, a log that
+  // it appends to, by any name: the log keeps what it had.
+  const std::string log = dir.File("run.log");
+  const struct {
+    Args args;
+    std::string reason;
+  } streams[] = {
+      {{"--dump-ram", "/dev/stdout"}, "--dump-ram \"/dev/stdout\" is the report's standard output"},
+      {{"--dump-ram", log}, "--dump-ram \"" + log + "\" is the report's standard output"},
+      {{"--wav", "/dev/stderr"}, "--wav \"/dev/stderr\" is the report's standard error"},
+  };
+  for (const auto& row : streams) {
+    kqtest::WriteFile(log, {'l', 'o', 'g', '\n'});
+    Args args = {Rom(), "--slices", "5"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const Outcome outcome = RunTheProgram(dir, args, log);
+    EXPECT_EQ(outcome.status, 1) << row.args[1];
+    EXPECT_NE(outcome.err.find(row.reason), std::string::npos) << outcome.err;
+    EXPECT_TRUE(ReadText(log) == "log\n") << row.args[1] << ": the log keeps what it had";
+  }
 }
 
 // The outputs are written before the patch memory, which is not saved when one of them
@@ -322,6 +372,9 @@ TEST_F(RunnerProgram, TheProgramEndsWithTheReasonWhereAWriteFails) {
   const Outcome full = RunTheProgram(dir, {Rom(), "--slices", "10"}, "/dev/full");
   EXPECT_EQ(full.status, 1);
   EXPECT_EQ(full.err, "kq-run: the report cannot be written: No space left on device\n");
+  const Outcome help = RunTheProgram(dir, {"--help"}, "/dev/full");
+  EXPECT_EQ(help.status, 1);
+  EXPECT_EQ(help.err, "kq-run: the usage cannot be written: No space left on device\n");
 
   const std::vector<uint8_t> old(100, 0xAB);
   kqtest::WriteFile(dir.File("ram.bin"), old);
@@ -334,6 +387,65 @@ TEST_F(RunnerProgram, TheProgramEndsWithTheReasonWhereAWriteFails) {
   EXPECT_EQ(limited.status, 1) << "128 + SIGXFSZ: killed";
   EXPECT_EQ(limited.err, "kq-run: cannot write \"" + dir.File("ram.bin") + "\": File too large\n");
   EXPECT_EQ(kqtest::ReadFile(dir.File("ram.bin")), old);
+}
+
+// Ctrl+C, SIGTERM and SIGHUP stop a run between slices: the files it was writing are
+// abandoned, no staging file is left, the patch memory is not saved, and the program
+// ends by the signal, also where it was started with them blocked.
+TEST_F(RunnerProgram, AStopSignalEndsTheRunWithNothingWritten) {
+  namespace fs = std::filesystem;
+  fs::create_directory(dir.File("nvr"));
+  sigset_t stops;
+  sigemptyset(&stops);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, signal);
+  const struct {
+    int signal;
+    const char* name;
+    bool blocked;
+  } rows[] = {{SIGTERM, "SIGTERM", false}, {SIGINT, "SIGINT", false}, {SIGHUP, "SIGHUP", false},
+              {SIGTERM, "SIGTERM", true}};
+  auto staging = [&] {
+    return std::count_if(fs::directory_iterator(dir.Path()), fs::directory_iterator(), [](const auto& entry) {
+      return entry.path().filename().string().find(".tarvelion-") != std::string::npos;
+    });
+  };
+  for (const auto& row : rows) {
+    const pid_t child = StartTheProgram(dir,
+                                        {Rom(), "--slices", "3000000", "--nvr-dir", dir.File("nvr"), "--wav",
+                                         dir.File("song.wav"), "--dump-ram", dir.File("ram.bin")},
+                                        "", row.blocked ? &stops : nullptr);
+    ASSERT_GT(child, 0);
+    // Both staging files are made before the first slice.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (staging() < 2 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(staging(), 2);
+    kill(child, row.signal);
+    const int status = WaitForTheProgram(child);
+    EXPECT_TRUE(status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == row.signal)
+        << row.name << (row.blocked ? " blocked" : "") << ": status " << status;
+    const std::string err = ReadText(dir.File("stderr.txt"));
+    EXPECT_EQ(err.rfind(std::string("kq-run: interrupted by ") + row.name + " after ", 0), 0u) << err;
+    EXPECT_NE(err.find("not written; the patch memory not saved"), std::string::npos) << err;
+    EXPECT_EQ(ReadText(dir.File("stdout.txt")), "");
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"kq.bin", "nvr", "stderr.txt", "stdout.txt"}));
+    EXPECT_TRUE(fs::is_empty(dir.File("nvr")));
+  }
+}
+
+// The WAV file is written as the run goes through a small buffer: a run that writes one
+// takes no more memory than one that does not.
+TEST_F(RunnerProgram, TheAudioIsNotKeptInMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer's shadow memory and quarantine make the resident size say little";
+#endif
+  rusage without{}, with{};
+  ASSERT_EQ(RunTheProgram(dir, {Rom(), "--slices", "20000"}, "", &without).status, 0);
+  ASSERT_EQ(RunTheProgram(dir, {Rom(), "--slices", "20000", "--wav", dir.File("run.wav")}, "", &with).status, 0);
+  ASSERT_GT(std::filesystem::file_size(dir.File("run.wav")), 3'000'000u) << "the audio is larger than the margin";
+  // ru_maxrss is in kilobytes.
+  EXPECT_LT(std::abs(with.ru_maxrss - without.ru_maxrss), 2048)
+      << "peak resident size " << with.ru_maxrss << " KB with the WAV file, " << without.ru_maxrss << " KB without";
 }
 
 // Memory the system refuses ends the run with status 1 and the reason, not an abort.

@@ -1,15 +1,19 @@
 #include "tools/kqrun/Runner.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <new>
 #include <ostream>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "board/Adc.h"
 #include "board/Files.h"
@@ -48,14 +52,53 @@ const char* const kUsage =
     "--midi, --sysex, --press and --key may be given more than once; the MIDI bytes\n"
     "queued at one slice must fit the MIDI input queue (65535 bytes).\n"
     "Files that cannot be read or written, empty SysEx files, and outputs naming an\n"
-    "input (the ROM image, a SysEx file, DIR's Tarvelion.nvr or Factory.nvr) or each\n"
-    "other, are refused before the first slice.\n"
+    "input (the ROM image, a SysEx file, DIR's Tarvelion.nvr or Factory.nvr), each\n"
+    "other, or the file that standard output or standard error goes to, are refused\n"
+    "before the first slice.\n"
+    "Ctrl+C, SIGTERM or SIGHUP stops the run: the outputs not yet in place are dropped\n"
+    "(one being put in place is finished first), the patch memory is not saved, and\n"
+    "kq-run ends by that signal.\n"
     "Prints lcd1:, lcd2:, digits:, leds: and instructions: lines.\n"
     "Exit status: 0 when the run is done and its report printed; 1 when the run failed\n"
     "or was refused (the ROM image, a file, the patch memory, memory) or its report\n"
     "could not be written; 2 for bad arguments.\n";
 
 namespace {
+
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Set by the handler, read by the run between slices and between outputs.
+std::atomic<int> stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "a signal handler may only touch a lock-free atomic");
+
+void CatchStop(int signal) {
+  int none = 0;
+  stopSignal.compare_exchange_strong(none, signal);
+}
+
+sigset_t StopSignalSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal : kStopSignals) sigaddset(&set, signal);
+  return set;
+}
+
+// Holds the stop signals back while a file is put in place, so that none cuts a call of
+// it short (a reservation of room on tmpfs fails with EINTR rather than restart): the
+// file is whole, new or old, when the run next looks for a signal.
+class StopSignalsHeld {
+ public:
+  StopSignalsHeld() {
+    const sigset_t stops = StopSignalSet();
+    pthread_sigmask(SIG_BLOCK, &stops, &before_);
+  }
+  ~StopSignalsHeld() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+  StopSignalsHeld(const StopSignalsHeld&) = delete;
+  StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
+
+ private:
+  sigset_t before_;
+};
 
 std::string Lower(std::string_view text) {
   std::string lower(text);
@@ -227,6 +270,16 @@ struct Output {
   std::string Named() const { return std::string(option) + " " + Quoted(file); }
 };
 
+// Whether the file at path is the regular file open as fd. One of the program's own
+// standard streams replaced by an output would lose what was written to it before (a
+// log the report is appended to) and take the report into the old file, then nameless.
+// A pipe or terminal needs no such check: no replacement begins on one.
+bool IsOpenAs(const std::string& path, int fd) {
+  struct stat open, named;
+  return fstat(fd, &open) == 0 && S_ISREG(open.st_mode) && stat(path.c_str(), &named) == 0 &&
+         open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 // The outputs replace none of the run's inputs nor each other, and each can be written:
 // its replacement is begun, so that a wrong path costs no run and a run that then fails
 // has changed no file.
@@ -249,6 +302,12 @@ bool BeginOutputs(const RunOptions& options, std::span<const Output> outputs, st
     error = outputs[0].Named() + " and " + outputs[1].Named() + " are the same file";
     return false;
   }
+  for (const Output& output : outputs)
+    for (const auto& [fd, what] : {std::pair(STDOUT_FILENO, "output"), std::pair(STDERR_FILENO, "error")})
+      if (IsOpenAs(output.file, fd)) {
+        error = output.Named() + " is the report's standard " + what;
+        return false;
+      }
   auto wavFits = [](uint32_t slices) { return MostFramesPlayed(slices) * kSoundFrameBytes <= kWavMostDataBytes; };
   if (!options.wavFile.empty() && !wavFits(options.slices)) {
     uint32_t fits = 0, fitsNot = options.slices;
@@ -326,6 +385,36 @@ bool CheckMidiQueue(const RunOptions& options, const std::vector<std::vector<uin
 // Why a file was not written.
 bool CannotWrite(const std::string& file, std::error_code reason, std::string& error) {
   error = "cannot write " + Quoted(file) + ": " + reason.message();
+  return false;
+}
+
+// The reason of a run that a stop signal ended: when, and what it wrote and did not.
+bool Interrupted(const RunOptions& options, std::span<const Output> outputs, const std::string& when,
+                 std::string& error) {
+  const int signal = StopSignal();
+  error = std::string("interrupted by ") + (signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP") +
+          " " + when;
+  std::string written, unwritten, said;
+  auto add = [](std::string& list, const std::string& item, const char* between) {
+    list += (list.empty() ? "" : between) + item;
+  };
+  for (const Output& output : outputs) add(output.replacement.Begun() ? unwritten : written, output.Named(), " and ");
+  if (!written.empty()) add(said, written + " written", "; ");
+  if (!unwritten.empty()) add(said, unwritten + " not written", "; ");
+  if (!options.nvrDirectory.empty()) add(said, "the patch memory not saved", "; ");
+  if (!said.empty()) error += ": " + said;
+  return false;
+}
+
+// Writes text on out: false, with the reason on err, where it does not all arrive (a
+// full disk, a closed pipe).
+bool Print(std::ostream& out, const std::string& text, const char* what, std::ostream& err) {
+  errno = 0;
+  out << text << std::flush;
+  if (out) return true;
+  const int reason = errno;
+  err << "kq-run: " << what << " cannot be written: "
+      << (reason ? std::error_code(reason, std::generic_category()).message() : "the output failed") << "\n";
   return false;
 }
 
@@ -420,6 +509,9 @@ bool Run(const RunOptions& options, RunResult& result, std::string& error) {
   if (wavFile.Begun() && !wav.Start(failure)) return CannotWrite(options.wavFile, failure, error);
 
   for (uint32_t slice = 0; slice < options.slices; ++slice) {
+    if (StopSignal())
+      return Interrupted(options, outputs,
+                         "after " + std::to_string(slice) + " of " + std::to_string(options.slices) + " slices", error);
     ApplyHolds(options.buttons, slice, ButtonPressed);
     ApplyHolds(options.keys, slice, PcKeyDown);
     for (size_t i = 0; i < options.midi.size(); ++i) {
@@ -439,12 +531,24 @@ bool Run(const RunOptions& options, RunResult& result, std::string& error) {
   result.panel = ReadPanel();
   result.instructions = board.Instructions();
   if (options.keepAudio) result.audio = board.Audio();
-  if (wavFile.Begun() && !(wav.Finish(failure) && wavFile.Commit(&failure)))
-    return CannotWrite(options.wavFile, failure, error);
-  if (ramFile.Begun() && !(ramFile.Write(RamImage, &failure) && ramFile.Commit(&failure)))
-    return CannotWrite(options.ramFile, failure, error);
-  // Last, and only after the outputs: a run that failed leaves the patch memory as it
-  // found it, so that running it again starts from the same state.
+  // Each file is put in place with the stop signals held back; one that comes meanwhile
+  // ends the run before the next file.
+  const std::string atTheEnd = "after all " + std::to_string(options.slices) + " slices";
+  if (wavFile.Begun()) {
+    if (StopSignal()) return Interrupted(options, outputs, atTheEnd, error);
+    const StopSignalsHeld held;
+    if (!(wav.Finish(failure) && wavFile.Commit(&failure))) return CannotWrite(options.wavFile, failure, error);
+  }
+  if (ramFile.Begun()) {
+    if (StopSignal()) return Interrupted(options, outputs, atTheEnd, error);
+    const StopSignalsHeld held;
+    if (!(ramFile.Write(RamImage, &failure) && ramFile.Commit(&failure)))
+      return CannotWrite(options.ramFile, failure, error);
+  }
+  // Last, and only after the outputs: a run that failed or was stopped leaves the patch
+  // memory as it found it, so that running it again starts from the same state.
+  if (StopSignal()) return Interrupted(options, outputs, atTheEnd, error);
+  const StopSignalsHeld held;
   return board.Finish(error);
 }
 
@@ -453,10 +557,7 @@ int RunMain(std::span<const std::string> args, std::ostream& out, std::ostream& 
     std::string error;
     bool help = false;
     std::optional<RunOptions> options = ParseArguments(args, error, &help);
-    if (help) {
-      out << kUsage;
-      return 0;
-    }
+    if (help) return Print(out, kUsage, "the usage", err) ? 0 : 1;
     if (!options) {
       err << "kq-run: " << error << "\n" << kUsage;
       return 2;
@@ -464,24 +565,40 @@ int RunMain(std::span<const std::string> args, std::ostream& out, std::ostream& 
     RunResult result;
     if (!Run(*options, result, error)) {
       err << "kq-run: " << error << "\n";
-      return 1;
+      return StopSignal() ? 128 + StopSignal() : 1;
     }
     // A report that does not arrive is a failure, whatever the run did.
-    errno = 0;
-    out << FormatPanel(result.panel, result.instructions) << std::flush;
-    if (!out) {
-      const int reason = errno;
-      err << "kq-run: the report cannot be written: "
-          << (reason ? std::error_code(reason, std::generic_category()).message() : "the output failed") << "\n";
-      return 1;
-    }
-    return 0;
+    return Print(out, FormatPanel(result.panel, result.instructions), "the report", err) ? 0 : 1;
   } catch (const std::bad_alloc&) {
     err << "kq-run: out of memory: the system refused the memory the run needs\n";
   } catch (const std::exception& failure) {
     err << "kq-run: " << failure.what() << "\n";
   }
   return 1;
+}
+
+void CatchStopSignals() {
+  struct sigaction action = {};
+  action.sa_handler = CatchStop;
+  action.sa_mask = StopSignalSet();
+  // A slow call that a signal comes into (the report into a pipe) goes on.
+  action.sa_flags = SA_RESTART;
+  for (int signal : kStopSignals) {
+    struct sigaction before;
+    if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    sigaction(signal, &action, nullptr);
+  }
+  const sigset_t stops = StopSignalSet();
+  sigprocmask(SIG_UNBLOCK, &stops, nullptr);
+}
+
+int StopSignal() { return stopSignal.load(); }
+
+void EndByStopSignal() {
+  const int signal = StopSignal();
+  if (signal == 0) return;
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
 }
 
 }  // namespace kqrun

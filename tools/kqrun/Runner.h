@@ -68,15 +68,31 @@ struct RunResult {
 // empty, the inputs of a slice overfill the MIDI input queue, the patch memory folder is
 // missing, in use or cannot be locked, its patch memory file cannot be used (not 16384
 // bytes, unreadable) or written, an output names an input or the other output, or a file
-// cannot be written; all of these but a queue still full from earlier slices and a
-// write that fails during or after the run are found before the first slice. A failed
-// output leaves every file as it was, the patch memory file among them.
+// cannot be written, an output is the program's standard output or standard error (a
+// log the report goes to); all of these but a queue still full from earlier slices and
+// a write that fails during or after the run are found before the first slice. A failed
+// output leaves every file as it was, the patch memory file among them. A stop signal
+// (below) ends the run before its next slice, or before the next output is put in place
+// (one being put in place is finished first), with the reason: what was put in place
+// stays, the rest is abandoned, and the patch memory is not saved.
 bool Run(const RunOptions& options, RunResult& result, std::string& error);
 
 // The program: prints the panel lines on out and any message on err; returns the exit
 // status: 0 after a run whose report was written, 1 when the run failed (a missing or
 // wrong-size ROM, a file, the memory) or the report could not be written, 2 for
-// arguments that make no run.
+// arguments that make no run, 128 + the signal when a stop signal ended the run.
 int RunMain(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+
+// SIGINT (Ctrl+C), SIGTERM and SIGHUP, the stop signals: once they are caught, one ends
+// the run as Run says, and the program then ends by it (EndByStopSignal), so that no
+// staging file is left and no output is torn. Those the program was started with
+// ignored (nohup) stay ignored; blocked ones (a launcher may leave them so) are
+// unblocked. Only the program calls this: the handlers are the process's.
+void CatchStopSignals();
+// The first stop signal caught, 0 while none has come.
+int StopSignal();
+// Where a stop signal was caught, ends the process by it at its default action, for its
+// parent to see; returns otherwise. Called once everything the run made is cleaned up.
+void EndByStopSignal();
 
 }  // namespace kqrun
