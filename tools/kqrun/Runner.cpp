@@ -390,7 +390,7 @@ bool CannotWrite(const std::string& file, std::error_code reason, std::string& e
 
 // The reason of a run that a stop signal ended: when, and what it wrote and did not.
 bool Interrupted(const RunOptions& options, std::span<const Output> outputs, const std::string& when,
-                 std::string& error) {
+                 std::string& error, bool nvrSaved = false) {
   const int signal = StopSignal();
   error = std::string("interrupted by ") + (signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP") +
           " " + when;
@@ -401,7 +401,8 @@ bool Interrupted(const RunOptions& options, std::span<const Output> outputs, con
   for (const Output& output : outputs) add(output.replacement.Begun() ? unwritten : written, output.Named(), " and ");
   if (!written.empty()) add(said, written + " written", "; ");
   if (!unwritten.empty()) add(said, unwritten + " not written", "; ");
-  if (!options.nvrDirectory.empty()) add(said, "the patch memory not saved", "; ");
+  if (!options.nvrDirectory.empty())
+    add(said, nvrSaved ? "the patch memory saved" : "the patch memory not saved", "; ");
   if (!said.empty()) error += ": " + said;
   return false;
 }
@@ -548,8 +549,12 @@ bool Run(const RunOptions& options, RunResult& result, std::string& error) {
   // Last, and only after the outputs: a run that failed or was stopped leaves the patch
   // memory as it found it, so that running it again starts from the same state.
   if (StopSignal()) return Interrupted(options, outputs, atTheEnd, error);
-  const StopSignalsHeld held;
-  return board.Finish(error);
+  {
+    const StopSignalsHeld held;
+    if (!board.Finish(error)) return false;
+  }
+  // One that came during the save ends the program as any other: said, and by the signal.
+  return !StopSignal() || Interrupted(options, outputs, atTheEnd, error, true);
 }
 
 int RunMain(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
