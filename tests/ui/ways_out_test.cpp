@@ -3,7 +3,10 @@
 // the board test firmware, which counts its boots in the patch memory: each saved session
 // adds one.
 #include <X11/SM/SM.h>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <QDir>
@@ -16,6 +19,7 @@
 #include <cstring>
 
 #include "board/Files.h"
+#include "firmware/boardtest/boardtest.h"
 #include "tests/ui/test_session_manager.h"
 #include "tests/ui/ui_test.h"
 
@@ -24,9 +28,12 @@ namespace {
 
 // How far Start waits: not at all, until the program holds its folder (it has caught
 // its signals), until its emulation thread has asked for the board's set-up, or until
-// that thread has run the firmware for a while (some clock ticks of processor time: the
-// boot is counted at once).
+// the firmware has booted (see Booted).
 enum class Until { Started, Held, Running, Booted };
+
+// The deadline of every wait, in milliseconds: only a failure reaches it, so it is
+// generous enough for two busy cores and a sanitizer build.
+constexpr int kDeadline = 60000;
 
 // The processor time of the program's emulation thread in clock ticks; -1 while it has
 // no such thread.
@@ -58,9 +65,26 @@ xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
   return atom;
 }
 
-// A top-level window of that title shown on the X display; close: it is asked to close,
-// as a window manager asks.
-bool WindowShown(const QString& display, const QByteArray& title, bool close = false) {
+// Whether the window is of the type of a dialog: a box, not the main window, whose
+// title is the same.
+bool IsDialog(xcb_connection_t* connection, xcb_window_t window) {
+  const xcb_atom_t dialog = Atom(connection, "_NET_WM_WINDOW_TYPE_DIALOG");
+  xcb_get_property_reply_t* types = xcb_get_property_reply(
+      connection, xcb_get_property(connection, 0, window, Atom(connection, "_NET_WM_WINDOW_TYPE"),
+                                   XCB_ATOM_ATOM, 0, 16),
+      nullptr);
+  bool found = false;
+  if (types && types->format == 32) {
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(types));
+    for (int i = 0; i < xcb_get_property_value_length(types) / 4; ++i) found = found || atoms[i] == dialog;
+  }
+  free(types);
+  return found;
+}
+
+// A box of that title shown on the X display; close: it is asked to close, as a window
+// manager asks.
+bool BoxShown(const QString& display, const QByteArray& title, bool close = false) {
   xcb_connection_t* connection = xcb_connect(display.toLocal8Bit().constData(), nullptr);
   xcb_window_t shown = XCB_WINDOW_NONE;
   if (!xcb_connection_has_error(connection)) {
@@ -76,7 +100,8 @@ bool WindowShown(const QString& display, const QByteArray& title, bool close = f
             connection, xcb_get_window_attributes(connection, windows[i]), nullptr);
         if (name && attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
             QByteArray(static_cast<const char*>(xcb_get_property_value(name)),
-                       xcb_get_property_value_length(name)) == title)
+                       xcb_get_property_value_length(name)) == title &&
+            IsDialog(connection, windows[i]))
           shown = windows[i];
         free(name);
         free(attributes);
@@ -111,36 +136,81 @@ bool Within(int milliseconds, const std::function<bool()>& condition) {
 // The program writes the text on standard error within the deadline.
 bool Says(QProcess& program, const QByteArray& text) {
   QByteArray said;
-  return Within(15000, [&] {
+  return Within(kDeadline, [&] {
     program.waitForReadyRead(20);
     return (said += program.readAllStandardError()).contains(text);
   });
 }
+
+// The file's device and inode.
+std::pair<dev_t, ino_t> Identity(const struct stat& st) { return {st.st_dev, st.st_ino}; }
 
 class WaysOutTest : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  quint64 ramImage = 0;  // where the program's work RAM image is in its file
+
+  // A long of the firmware's report, at the start of work RAM, read from the running
+  // program's memory; 0 while it cannot be read.
+  uint32_t Reported(qint64 pid, uint32_t field) const {
+    QFile maps(QString("/proc/%1/maps").arg(pid));
+    if (!maps.open(QIODevice::ReadOnly)) return 0;
+    const QByteArray program = QFileInfo(dir.filePath("tarvelion")).canonicalFilePath().toLocal8Bit();
+    quint64 base = 0;
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+      const QList<QByteArray> fields = line.simplified().split(' ');
+      if (fields.size() < 6 || fields[5] != program || fields[2].toULongLong(nullptr, 16) != 0) continue;
+      base = fields[0].split('-')[0].toULongLong(nullptr, 16);
+      break;
+    }
+    const int memory = base ? open(QString("/proc/%1/mem").arg(pid).toLocal8Bit().constData(), O_RDONLY) : -1;
+    if (memory < 0) return 0;
+    uint8_t bytes[4] = {};
+    // A position-independent program's symbols count from where it is loaded.
+    const quint64 at = (ramImage < base ? base + ramImage : ramImage) + field;
+    const bool read = pread(memory, bytes, 4, off_t(at)) == 4;
+    close(memory);
+    return read ? uint32_t(bytes[0]) << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3] : 0;
+  }
+
+  // The firmware has booted in the running program: its own report says that its set-up
+  // is complete, under the number of this start, which it counted in the patch memory.
+  // Only the firmware writes it, so no earlier state of the program passes for it.
+  bool Booted(qint64 pid, uint32_t boot) const {
+    return Reported(pid, KQ_BT_MAGIC) == KQ_BT_READY && Reported(pid, KQ_BT_BOOTS) == boot;
+  }
+
+  // Closes the box of that title once it shows, asking again until it has gone: an ask
+  // that comes before the box can take it is lost.
+  bool CloseBox(const QByteArray& title) {
+    const QString display = environment.value("DISPLAY");
+    return Within(kDeadline, [&] { return BoxShown(display, title); }) &&
+           Within(kDeadline, [&] { return !BoxShown(display, title, true); });
+  }
 
   uint32_t Boots() const {
     const std::vector<uint8_t> nvr = ReadBytes(dir.filePath("Tarvelion.nvr"));
     return nvr.size() == 0x4000 ? uint32_t(nvr[4]) << 24 | nvr[5] << 16 | nvr[6] << 8 | nvr[7] : 0;
   }
 
+  // Booted: as the first start on a patch memory that holds no boot record, or the
+  // start after those counted in "Tarvelion.nvr".
   bool Start(QProcess& program, Until until = Until::Booted) {
+    const uint32_t boot = Boots() + 1;
     program.setProcessEnvironment(environment);
     program.setWorkingDirectory(dir.path());
     program.start(dir.filePath("tarvelion"), {});
-    const qint64 pid = program.waitForStarted() ? program.processId() : 0;
-    return pid && (until < Until::Held || Within(15000, [&] { return HoldsFolder(pid, dir.path()); })) &&
-           (until < Until::Running || Within(15000, [&] { return EmulationTicks(pid) >= 0; })) &&
-           (until < Until::Booted || Within(15000, [&] { return EmulationTicks(pid) >= 3; }));
+    const qint64 pid = program.waitForStarted(kDeadline) ? program.processId() : 0;
+    return pid && (until < Until::Held || Within(kDeadline, [&] { return HoldsFolder(pid, dir.path()); })) &&
+           (until < Until::Running || Within(kDeadline, [&] { return EmulationTicks(pid) >= 0; })) &&
+           (until < Until::Booted || Within(kDeadline, [&] { return Booted(pid, boot); }));
   }
 
   static bool End(QProcess& program, int signal, int status) {
     kill(pid_t(program.processId()), signal);
-    return program.waitForFinished(10000) && program.exitStatus() == QProcess::NormalExit &&
+    return program.waitForFinished(kDeadline) && program.exitStatus() == QProcess::NormalExit &&
            program.exitCode() == status;
   }
 
@@ -156,8 +226,16 @@ class WaysOutTest : public QObject {
   }
 
  private slots:
+  // Each row starts from the program and its ROM image alone, whatever an earlier one
+  // left, also where it failed half-way.
   void init() {
-    QFile::rename(dir.filePath("kq.bin.away"), dir.filePath("kq.bin"));  // left by a failed test
+    for (const QFileInfo& entry : QDir(dir.path()).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                                  QDir::NoDotAndDotDot)) {
+      if (entry.fileName() == "tarvelion") continue;
+      if (entry.isDir() && !entry.isSymLink()) QVERIFY(QDir(entry.filePath()).removeRecursively());
+      else QVERIFY(QFile::remove(entry.filePath()));
+    }
+    QVERIFY(QFile::copy(BOARDTEST_ROM, dir.filePath("kq.bin")));
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     environment.remove("DISPLAY");
     environment.remove("SESSION_MANAGER");
@@ -165,7 +243,12 @@ class WaysOutTest : public QObject {
 
   void initTestCase() {
     QVERIFY(QFile::copy(TARVELION_PROGRAM, dir.filePath("tarvelion")));
-    QVERIFY(QFile::copy(BOARDTEST_ROM, dir.filePath("kq.bin")));
+    QProcess symbols;
+    symbols.start("nm", {"--defined-only", TARVELION_PROGRAM});
+    QVERIFY(symbols.waitForFinished(kDeadline));
+    for (const QByteArray& line : symbols.readAllStandardOutput().split('\n'))
+      if (line.endsWith(" RamImage")) ramImage = line.left(line.indexOf(' ')).toULongLong(nullptr, 16);
+    QVERIFY(ramImage);
     environment.insert("SDL_AUDIODRIVER", "dummy");
     environment.insert("ASAN_OPTIONS", "detect_leaks=0");  // the program's way out is tried, not its leaks
   }
@@ -210,26 +293,36 @@ class WaysOutTest : public QObject {
     QVERIFY(Start(program));
     display.kill();
     display.waitForFinished();
-    QVERIFY(program.waitForFinished(10000));
+    QVERIFY(program.waitForFinished(kDeadline));
     QCOMPARE(program.exitCode(), 1);
     QVERIFY(program.readAllStandardError().contains("X11 connection broke"));
     QCOMPARE(Boots(), boots + 3);
   }
 
   // Without a ROM image its box says so and the program ends with status 1, also when
-  // the session ends or the display goes while the box waits; no patch memory is saved.
+  // the session ends or the display goes while the box waits; no patch memory is saved:
+  // the file is not even written again, in place or replaced by another.
   void WithoutRomEveryWayOutEndsWithStatus1() {
-    const uint32_t boots = Boots();
-    QVERIFY(QFile::rename(dir.filePath("kq.bin"), dir.filePath("kq.bin.away")));
+    QVERIFY(QFile::remove(dir.filePath("kq.bin")));
+    const QString nvr = dir.filePath("Tarvelion.nvr");
+    const std::vector<uint8_t> patches = Pattern(0x4000, 3);
+    WriteBytes(nvr, patches);
+    const timespec longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+    QCOMPARE(utimensat(AT_FDCWD, nvr.toLocal8Bit().constData(), longAgo, 0), 0);
+    // Held open, the old file's inode cannot be given to a file that replaces it.
+    QFile old(nvr);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    struct stat before {};
+    QCOMPARE(fstat(old.handle(), &before), 0);
     for (bool displayLost : {false, true}) {
       QProcess display;
       QVERIFY(StartDisplay(display));
       QProcess program;
       QVERIFY(Start(program, Until::Running));
-      QVERIFY(Within(15000, [&] { return WindowShown(environment.value("DISPLAY"), "ROM image missing"); }));
+      QVERIFY(Within(kDeadline, [&] { return BoxShown(environment.value("DISPLAY"), "ROM image missing"); }));
       if (displayLost) {
         display.kill();
-        QVERIFY(program.waitForFinished(10000));
+        QVERIFY(program.waitForFinished(kDeadline));
         QCOMPARE(program.exitCode(), 1);
       } else {
         QVERIFY(End(program, SIGTERM, 1));
@@ -238,27 +331,60 @@ class WaysOutTest : public QObject {
       display.kill();
       display.waitForFinished();
     }
-    QVERIFY(QFile::rename(dir.filePath("kq.bin.away"), dir.filePath("kq.bin")));
-    QCOMPARE(Boots(), boots);
+    struct stat after {};
+    QCOMPARE(stat(nvr.toLocal8Bit().constData(), &after), 0);
+    QCOMPARE(Identity(after), Identity(before));
+    QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    QCOMPARE(ReadBytes(nvr), patches);
   }
 
   // A patch memory of a wrong size is said, the factory state runs, and the file is kept
-  // beside the session's save.
+  // beside the session's save. One whose save cannot be made as things stand is said to
+  // be left unsaved, and at exit nothing is tried or said again; the status is 1.
   void AnUnusablePatchMemoryIsSaidAndKept() {
+    const QString nvr = dir.filePath("Tarvelion.nvr");
     const std::vector<uint8_t> unusable = Pattern(100, 7);
-    WriteBytes(dir.filePath("Tarvelion.nvr"), unusable);
-    QProcess display;
-    QVERIFY(StartDisplay(display));
-    QProcess program;
-    QVERIFY(Start(program, Until::Held));
-    QVERIFY(Says(program, "cannot be used: it has 100 bytes"));
-    QVERIFY(Within(15000, [&] { return WindowShown(environment.value("DISPLAY"), "Tarvelion", true); }));
-    QVERIFY(Within(15000, [&] { return EmulationTicks(program.processId()) >= 3; }));
-    QVERIFY(End(program, SIGTERM, 0));
-    QCOMPARE(ReadBytes(dir.filePath("Tarvelion.nvr.unusable")), unusable);
-    QCOMPARE(Boots(), 1u);
-    display.kill();
-    display.waitForFinished();
+    const struct {
+      const char* what;
+      std::function<void()> make;
+      QByteArray said;
+      int status;
+    } rows[] = {
+        {"of a wrong size", [&] { WriteBytes(nvr, unusable); }, "cannot be used: it has 100 bytes", 0},
+        {"a folder", [&] { QVERIFY(QDir(dir.path()).mkdir("Tarvelion.nvr")); },
+         "cannot be used: Is a directory.\nThe factory state runs instead, and the patch memory will not be saved "
+         "at exit.",
+         1},
+        {"a link into a missing folder", [&] { QVERIFY(QFile::link("missing/Tarvelion.nvr", nvr)); },
+         "\"" + nvr.toLocal8Bit() + "\" will not be saved at exit: No such file or directory.", 1},
+    };
+    for (const auto& row : rows) {
+      qInfo() << row.what;
+      init();
+      row.make();
+      if (QTest::currentTestFailed()) return;
+      QProcess display;
+      QVERIFY(StartDisplay(display));
+      QProcess program;
+      QVERIFY(Start(program, Until::Held));
+      QVERIFY(Says(program, row.said));
+      QVERIFY(CloseBox("Tarvelion"));
+      QVERIFY(Within(kDeadline, [&] { return Booted(program.processId(), 1); }));
+      QVERIFY(End(program, SIGTERM, row.status));
+      const QByteArray said = program.readAllStandardError();
+      QVERIFY2(!said.contains("could not be saved"), said.constData());
+      if (row.status == 0) {
+        QVERIFY2(said.contains("kept as \"" + nvr.toLocal8Bit() + ".unusable\""), said.constData());
+        QCOMPARE(ReadBytes(nvr + ".unusable"), unusable);
+        QCOMPARE(Boots(), 1u);
+      } else {
+        QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        entries.sort();
+        QCOMPARE(entries, (QStringList{"Tarvelion.nvr", "kq.bin", "tarvelion"}));
+      }
+      display.kill();
+      display.waitForFinished();
+    }
   }
 
   // A checkpoint and a log-out that is cancelled leave the program as it was (nothing
@@ -274,12 +400,12 @@ class WaysOutTest : public QObject {
     program.setProcessEnvironment(environment);
     program.setWorkingDirectory(dir.path());
     program.start(dir.filePath("tarvelion"), {});
-    QVERIFY(manager.Wait([&] { return manager.Registered(); }, 15000));
-    QVERIFY(Within(15000, [&] { return EmulationTicks(program.processId()) >= 3; }));
+    QVERIFY(manager.Wait([&] { return manager.Registered(); }, kDeadline));
+    QVERIFY(Within(kDeadline, [&] { return Booted(program.processId(), boots + 1); }));
     for (bool shutdown : {false, true}) {
       const int done = manager.saveDone;
       manager.SaveYourself(SmSaveBoth, shutdown, SmInteractStyleAny);
-      QVERIFY(manager.Wait([&] { return manager.saveDone > done || manager.Closed(); }, 10000));
+      QVERIFY(manager.Wait([&] { return manager.saveDone > done || manager.Closed(); }, kDeadline));
       QVERIFY2(!manager.Closed(), "the program has ended");
       QVERIFY(manager.saveSucceeded);
       if (shutdown) manager.ShutdownCancelled();
@@ -287,8 +413,8 @@ class WaysOutTest : public QObject {
     }
     QCOMPARE(manager.interactRequests, 0);
     manager.Die();
-    QVERIFY(manager.Wait([&] { return manager.Closed(); }, 10000));
-    QVERIFY(program.waitForFinished(10000));
+    QVERIFY(manager.Wait([&] { return manager.Closed(); }, kDeadline));
+    QVERIFY(program.waitForFinished(kDeadline));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
     QCOMPARE(Boots(), boots + 1);
