@@ -185,6 +185,19 @@ TEST_F(EmulationTest, StopServesTheSliceServiceTheThreadWaitsFor) {
   StopEmulation();
   EXPECT_TRUE(ran);
   EXPECT_FALSE(EmulationRunning());
+
+  // A process that ends inside the very call the thread waits for (as the window system
+  // ends it inside a box) never gets past that call: at its exit the thread is let go
+  // instead of waited for, and the process ends. The alarm fails a hang.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        alarm(60);
+        StartEmulation(rom);
+        RunBetweenSlices([] { std::exit(3); });
+        ServeUntil([] { return false; });
+      },
+      ::testing::ExitedWithCode(3), "");
 }
 
 TEST_F(EmulationTest, WhilePausedEveryPassReportsNoInstructionsAndTheServicesGoOn) {
