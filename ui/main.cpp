@@ -127,6 +127,12 @@ void WayOutWithoutDisplay() {
 // where a signal or the session's end came first, an exception that escaped the windows,
 // a lost display, or a patch memory that could not be saved.
 int main(int argc, char** argv) {
+  // Some launchers start programs with these blocked; the way out needs them. Before any
+  // thread exists, so that every thread inherits the mask.
+  sigset_t endSignals;
+  sigemptyset(&endSignals);
+  for (int number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&endSignals, number);
+  pthread_sigmask(SIG_UNBLOCK, &endSignals, nullptr);
   // A save beyond the file size limit (ulimit -f) fails with its reason and is said,
   // instead of the signal killing the program in the middle of the write.
   std::signal(SIGXFSZ, SIG_IGN);

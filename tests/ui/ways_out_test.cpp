@@ -262,6 +262,20 @@ class WaysOutTest : public QObject {
     }
     QCOMPARE(Boots(), boots + 2);
 
+    // Started with the signals blocked, as some launchers leave them, it ends as usual.
+    {
+      QProcess program;
+      program.setChildProcessModifier([] {
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        for (int number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&blocked, number);
+        sigprocmask(SIG_BLOCK, &blocked, nullptr);
+      });
+      QVERIFY(Start(program));
+      QVERIFY(End(program, SIGTERM, 0));
+      QCOMPARE(Boots(), boots + 3);
+    }
+
     // The box saying that another Tarvelion holds the folder ends at once, and this one
     // leaves the patch memory to the other.
     {
@@ -271,7 +285,7 @@ class WaysOutTest : public QObject {
       QVERIFY(Start(program, Until::Started));
       QVERIFY(Says(program, "in use by another"));
       QVERIFY(End(program, SIGINT, 0));
-      QCOMPARE(Boots(), boots + 2);
+      QCOMPARE(Boots(), boots + 3);
     }
 
     // A save beyond the file size limit fails, is said, and the old file stays.
@@ -284,7 +298,7 @@ class WaysOutTest : public QObject {
       QVERIFY(Start(program));
       QVERIFY(End(program, SIGTERM, 1));
       QVERIFY(program.readAllStandardError().contains(std::strerror(EFBIG)));
-      QCOMPARE(Boots(), boots + 2);
+      QCOMPARE(Boots(), boots + 3);
     }
 
     QProcess display;
@@ -296,7 +310,7 @@ class WaysOutTest : public QObject {
     QVERIFY(program.waitForFinished(kDeadline));
     QCOMPARE(program.exitCode(), 1);
     QVERIFY(program.readAllStandardError().contains("X11 connection broke"));
-    QCOMPARE(Boots(), boots + 3);
+    QCOMPARE(Boots(), boots + 4);
   }
 
   // Without a ROM image its box says so and the program ends with status 1, also when
