@@ -70,8 +70,8 @@ xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
 bool IsDialog(xcb_connection_t* connection, xcb_window_t window) {
   const xcb_atom_t dialog = Atom(connection, "_NET_WM_WINDOW_TYPE_DIALOG");
   xcb_get_property_reply_t* types = xcb_get_property_reply(
-      connection, xcb_get_property(connection, 0, window, Atom(connection, "_NET_WM_WINDOW_TYPE"),
-                                   XCB_ATOM_ATOM, 0, 16),
+      connection,
+      xcb_get_property(connection, 0, window, Atom(connection, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 0, 16),
       nullptr);
   bool found = false;
   if (types && types->format == 32) {
@@ -82,46 +82,94 @@ bool IsDialog(xcb_connection_t* connection, xcb_window_t window) {
   return found;
 }
 
-// A box of that title shown on the X display; close: it is asked to close, as a window
-// manager asks.
-bool BoxShown(const QString& display, const QByteArray& title, bool close = false) {
-  xcb_connection_t* connection = xcb_connect(display.toLocal8Bit().constData(), nullptr);
+// The top-level window of that title shown on the X display, a box (a dialog) or not.
+xcb_window_t FindWindow(xcb_connection_t* connection, const QByteArray& title, bool box) {
   xcb_window_t shown = XCB_WINDOW_NONE;
-  if (!xcb_connection_has_error(connection)) {
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    if (xcb_query_tree_reply_t* tree =
-            xcb_query_tree_reply(connection, xcb_query_tree(connection, root), nullptr)) {
-      const xcb_window_t* windows = xcb_query_tree_children(tree);
-      for (int i = 0; i < xcb_query_tree_children_length(tree) && !shown; ++i) {
-        xcb_get_property_reply_t* name = xcb_get_property_reply(
-            connection,
-            xcb_get_property(connection, 0, windows[i], XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 0, 256), nullptr);
-        xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
-            connection, xcb_get_window_attributes(connection, windows[i]), nullptr);
-        if (name && attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
-            QByteArray(static_cast<const char*>(xcb_get_property_value(name)),
-                       xcb_get_property_value_length(name)) == title &&
-            IsDialog(connection, windows[i]))
-          shown = windows[i];
-        free(name);
-        free(attributes);
-      }
-      free(tree);
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+  if (xcb_query_tree_reply_t* tree =
+          xcb_query_tree_reply(connection, xcb_query_tree(connection, root), nullptr)) {
+    const xcb_window_t* windows = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree) && !shown; ++i) {
+      xcb_get_property_reply_t* name = xcb_get_property_reply(
+          connection, xcb_get_property(connection, 0, windows[i], XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 0, 256),
+          nullptr);
+      xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
+          connection, xcb_get_window_attributes(connection, windows[i]), nullptr);
+      if (name && attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+          QByteArray(static_cast<const char*>(xcb_get_property_value(name)),
+                     xcb_get_property_value_length(name)) == title &&
+          IsDialog(connection, windows[i]) == box)
+        shown = windows[i];
+      free(name);
+      free(attributes);
     }
-    if (shown && close) {
-      xcb_client_message_event_t message{};
-      message.response_type = XCB_CLIENT_MESSAGE;
-      message.format = 32;
-      message.window = shown;
-      message.type = Atom(connection, "WM_PROTOCOLS");
-      message.data.data32[0] = Atom(connection, "WM_DELETE_WINDOW");
-      message.data.data32[1] = XCB_CURRENT_TIME;
-      xcb_send_event(connection, 0, shown, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
-      xcb_flush(connection);
+    free(tree);
+  }
+  return shown;
+}
+
+// The key that gives the keysym without a modifier; 0 if none does.
+xcb_keycode_t KeyCode(xcb_connection_t* connection, xcb_keysym_t keysym) {
+  const xcb_setup_t* setup = xcb_get_setup(connection);
+  xcb_get_keyboard_mapping_reply_t* map = xcb_get_keyboard_mapping_reply(
+      connection,
+      xcb_get_keyboard_mapping(connection, setup->min_keycode,
+                               uint8_t(setup->max_keycode - setup->min_keycode + 1)),
+      nullptr);
+  xcb_keycode_t code = 0;
+  if (map) {
+    const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(map);
+    for (int i = 0; i < xcb_get_keyboard_mapping_keysyms_length(map) && !code; i += map->keysyms_per_keycode)
+      if (keysyms[i] == keysym) code = xcb_keycode_t(setup->min_keycode + i / map->keysyms_per_keycode);
+  }
+  free(map);
+  return code;
+}
+
+// What the test does to a window of that title on the X display, if one is shown: close
+// asks it to close, as a window manager asks; keys are pressed and released in it, as a
+// keyboard would, each a keysym (a Latin-1 character stands for itself) held with the
+// modifiers, in the window given the focus. False where no such window is shown.
+bool Window(const QString& display, const QByteArray& title, bool box, bool close,
+            const std::vector<xcb_keysym_t>& keys = {}, uint16_t modifiers = 0) {
+  xcb_connection_t* connection = xcb_connect(display.toLocal8Bit().constData(), nullptr);
+  const xcb_window_t shown = xcb_connection_has_error(connection) ? xcb_window_t(XCB_WINDOW_NONE)
+                                                                  : FindWindow(connection, title, box);
+  if (shown && close) {
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = shown;
+    message.type = Atom(connection, "WM_PROTOCOLS");
+    message.data.data32[0] = Atom(connection, "WM_DELETE_WINDOW");
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, shown, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+  }
+  // The window takes the keys as the one a window manager gave the focus.
+  if (shown && !keys.empty())
+    xcb_set_input_focus(connection, XCB_INPUT_FOCUS_POINTER_ROOT, shown, XCB_CURRENT_TIME);
+  for (const xcb_keysym_t keysym : shown ? keys : std::vector<xcb_keysym_t>{}) {
+    for (const bool press : {true, false}) {
+      xcb_key_press_event_t key{};
+      key.response_type = press ? XCB_KEY_PRESS : XCB_KEY_RELEASE;
+      key.detail = KeyCode(connection, keysym);
+      key.time = XCB_CURRENT_TIME;
+      key.root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+      key.event = shown;
+      key.state = modifiers;
+      key.same_screen = 1;
+      xcb_send_event(connection, 0, shown, press ? XCB_EVENT_MASK_KEY_PRESS : XCB_EVENT_MASK_KEY_RELEASE,
+                     reinterpret_cast<const char*>(&key));
     }
   }
+  xcb_flush(connection);
   xcb_disconnect(connection);
   return shown != XCB_WINDOW_NONE;
+}
+
+// A box of that title shown on the X display; close: it is asked to close.
+bool BoxShown(const QString& display, const QByteArray& title, bool close = false) {
+  return Window(display, title, true, close);
 }
 
 // Polls for the condition, up to the deadline.
@@ -229,11 +277,14 @@ class WaysOutTest : public QObject {
   // Each row starts from the program and its ROM image alone, whatever an earlier one
   // left, also where it failed half-way.
   void init() {
-    for (const QFileInfo& entry : QDir(dir.path()).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                                  QDir::NoDotAndDotDot)) {
+    for (const QFileInfo& entry :
+         QDir(dir.path())
+             .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
       if (entry.fileName() == "tarvelion") continue;
-      if (entry.isDir() && !entry.isSymLink()) QVERIFY(QDir(entry.filePath()).removeRecursively());
-      else QVERIFY(QFile::remove(entry.filePath()));
+      if (entry.isDir() && !entry.isSymLink())
+        QVERIFY(QDir(entry.filePath()).removeRecursively());
+      else
+        QVERIFY(QFile::remove(entry.filePath()));
     }
     QVERIFY(QFile::copy(BOARDTEST_ROM, dir.filePath("kq.bin")));
     environment.insert("QT_QPA_PLATFORM", "offscreen");
@@ -366,7 +417,8 @@ class WaysOutTest : public QObject {
     } rows[] = {
         {"of a wrong size", [&] { WriteBytes(nvr, unusable); }, "cannot be used: it has 100 bytes", 0},
         {"a folder", [&] { QVERIFY(QDir(dir.path()).mkdir("Tarvelion.nvr")); },
-         "cannot be used: Is a directory.\nThe factory state runs instead, and the patch memory will not be saved "
+         "cannot be used: Is a directory.\nThe factory state runs instead, and the patch memory will not be "
+         "saved "
          "at exit.",
          1},
         {"a link into a missing folder", [&] { QVERIFY(QFile::link("missing/Tarvelion.nvr", nvr)); },
@@ -392,7 +444,8 @@ class WaysOutTest : public QObject {
         QCOMPARE(ReadBytes(nvr + ".unusable"), unusable);
         QCOMPARE(Boots(), 1u);
       } else {
-        QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        QStringList entries =
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
         entries.sort();
         QCOMPARE(entries, (QStringList{"Tarvelion.nvr", "kq.bin", "tarvelion"}));
       }
@@ -402,7 +455,8 @@ class WaysOutTest : public QObject {
   }
 
   // A checkpoint and a log-out that is cancelled leave the program as it was (nothing
-  // to ask about: it asks nothing); the session's end ends it and saves the session.
+  // to ask about: it asks nothing), and so does a log-out its user cancels; the session's
+  // end ends it and saves the session.
   void TheSessionManagerEndsItOnlyAtTheSessionsEnd() {
     const uint32_t boots = Boots();
     QProcess display;
@@ -426,6 +480,41 @@ class WaysOutTest : public QObject {
       else manager.SaveComplete();
     }
     QCOMPARE(manager.interactRequests, 0);
+
+    // With a changed cartridge a log-out asks, where the manager lets the program ask, and
+    // Cancel (the box's close button) cancels the log-out: the program runs on. The
+    // cartridge is changed as a user would: a SysEx file loaded from the MIDI menu, whose
+    // message has the firmware sign the cartridge. The start's MIDI boxes are closed
+    // first, as nothing else takes keys while they wait.
+    WriteBytes(dir.filePath("c.syx"), {0xF0, KQ_BT_SYSEX_ID, KQ_BT_SYSEX_CARTRIDGE, 0xF7});
+    const QString screen = environment.value("DISPLAY");
+    for (int attempt = 0; !BoxShown(screen, "Open"); ++attempt) {
+      QVERIFY2(attempt < 20, "the file dialog never showed");
+      QVERIFY(Within(kDeadline, [&] {
+        return !BoxShown(screen, "Tarvelion", true) && !BoxShown(screen, "Select MIDI devices", true);
+      }));
+      Window(screen, "Tarvelion", false, false, {'m'}, XCB_MOD_MASK_1);
+      Window(screen, "Tarvelion", false, false, {'l'});  // to the menu the program opened
+      Within(10000, [&] { return BoxShown(screen, "Open"); });
+    }
+    QVERIFY(Window(screen, "Open", true, false, {'c', '.', 's', 'y', 'x'}));
+    QVERIFY(Within(kDeadline, [&] { return !Window(screen, "Open", true, false, {0xFF0D}); }));  // Return
+    QVERIFY(Within(kDeadline, [&] { return Reported(program.processId(), KQ_BT_SYSEX) == 1; }));
+    {
+      const int done = manager.saveDone;
+      manager.SaveYourself(SmSaveBoth, true, SmInteractStyleAny);
+      QVERIFY(manager.Wait(
+          [&] {
+            BoxShown(screen, "Tarvelion", true);
+            return manager.saveDone > done || manager.Closed();
+          },
+          kDeadline));
+      QVERIFY2(!manager.Closed(), "the program has ended");
+      QVERIFY(manager.interactRequests > 0);
+      QVERIFY(manager.cancelRequested);
+      manager.ShutdownCancelled();
+    }
+
     manager.Die();
     QVERIFY(manager.Wait([&] { return manager.Closed(); }, kDeadline));
     QVERIFY(program.waitForFinished(kDeadline));
