@@ -74,11 +74,29 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
   return false;
 }
 
+// The n-th name the kept file may take beside the file: "<file>.unusable", then
+// "<file>.unusable-2", ..., its name cut short where the whole would not fit in a name of
+// its folder, as a temporary's is.
+std::string KeptName(const std::string& file, int n) {
+  const std::string suffix = ".unusable" + (n > 1 ? "-" + std::to_string(n) : "");
+  return file.substr(0, file.rfind('/') + 1) + NameThatFits(file, suffix.size()) + suffix;
+}
+
+// Whether nothing is under the name; errno holds EEXIST, or the reason it cannot be told.
+bool Free(const std::string& name) {
+  struct stat st;
+  if (lstat(name.c_str(), &st) == 0) errno = EEXIST;
+  return errno == ENOENT;
+}
+
 // Moves the file at path aside, before a save replaces it, to the first free name of
-// "<file>.unusable", "<file>.unusable-2", ... beside it; for a symbolic link the file is
-// the one it leads to. original gets the file's name and kept the new one. No regular
-// file at path is nothing to keep: the save makes the file, or refuses what is there.
-bool KeepAside(const std::string& path, std::string& original, std::string& kept, std::error_code& error) {
+// KeptName beside it, never over another; for a symbolic link the file is the one it
+// leads to. original gets the file's name and kept the new one. No regular file at path
+// is nothing to keep: the save makes the file, or refuses what is there. With move
+// false nothing changes: it only tells whether the file could be moved as things stand
+// (its folder lets the user rename it) and under which name.
+bool KeepAside(const std::string& path, bool move, std::string& original, std::string& kept,
+               std::error_code& error) {
   original = path;
   struct stat st;
   if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -93,14 +111,29 @@ bool KeepAside(const std::string& path, std::string& original, std::string& kept
     return false;
   }
   if (!S_ISREG(st.st_mode)) return true;
-  for (int n = 1;; ++n) {
-    kept = original + ".unusable" + (n > 1 ? "-" + std::to_string(n) : "");
-    if (RenameNoReplace(original, kept)) return true;
-    if (errno != EEXIST) break;
+  const std::string folder = original.substr(0, original.rfind('/') + 1);
+  const char* in = folder.empty() ? "." : folder.c_str();
+  if (move || faccessat(AT_FDCWD, in, W_OK | X_OK, AT_EACCESS) == 0) {
+    for (int n = 1;; ++n) {
+      kept = KeptName(original, n);
+      if (move ? RenameNoReplace(original, kept) : Free(kept)) return true;
+      if (errno != EEXIST) break;
+    }
   }
   error = LastError();
   kept.clear();
   return false;
+}
+
+// Why the save at exit could not be made as things stand, or nothing where it can: the
+// file is first kept aside where it could not be used, then replaced (or made) by the
+// save, which checks what it would find.
+std::error_code SaveFailure(const std::string& file, bool unusable) {
+  std::error_code reason;
+  std::string original, kept;
+  if (unusable && (!KeepAside(file, false, original, kept, reason) || !kept.empty())) return reason;
+  CheckReplaceable(file, &reason);
+  return reason;
 }
 
 }  // namespace
@@ -109,17 +142,25 @@ TNVR::TNVR() : directory_(directory) {
   std::memset(NvrImage, 0, sizeof NvrImage);
   if (directory_.empty()) return;
   lock_.Acquire(directory_, &lockFailure_);
+  const std::string file = directory_ + kNvrFileName;
   std::error_code reason;
-  if (LoadNvrFile(directory_ + kNvrFileName, &reason)) return;
-  if (reason != std::errc::no_such_file_or_directory) unusableFailure_ = reason;
-  LoadFactoryNvr();
+  if (!LoadNvrFile(file, &reason)) {
+    if (reason != std::errc::no_such_file_or_directory) unusableFailure_ = reason;
+    LoadFactoryNvr();
+  }
+  if (!InUseElsewhere()) unsavableFailure_ = SaveFailure(file, bool(unusableFailure_));
 }
 
 TNVR::~TNVR() {
   if (discarded_ || directory_.empty() || InUseElsewhere()) return;
+  // Said at the start: not tried, and not made to look like a new failure.
+  if (unsavableFailure_) {
+    saveError = unsavableFailure_;
+    return;
+  }
   const std::string file = directory_ + kNvrFileName;
   std::string original, kept;
-  if (unusableFailure_ && !KeepAside(file, original, kept, saveError)) return;
+  if (unusableFailure_ && !KeepAside(file, true, original, kept, saveError)) return;
   // After a failed save the old file goes back under its name, where nothing took it.
   if (!SaveNvrFile(file, &saveError) && !kept.empty() && RenameNoReplace(kept, original)) kept.clear();
   keptFile = kept;
@@ -136,6 +177,10 @@ std::error_code NvrLockFailure() { return owner.nvr ? owner.nvr->LockFailure() :
 
 std::error_code NvrUnusableFailure() {
   return owner.nvr ? owner.nvr->UnusableFailure() : std::error_code();
+}
+
+std::error_code NvrUnsavableFailure() {
+  return owner.nvr ? owner.nvr->UnsavableFailure() : std::error_code();
 }
 
 void NvrDiscard() {

@@ -44,8 +44,9 @@ bool LoadFactoryNvr();
 // directory, so that two programs never both write one "Tarvelion.nvr", and loads the
 // patch memory: zeros, then "Tarvelion.nvr", else "Factory.nvr". Its destructor writes
 // "Tarvelion.nvr", whether or not anything changed, unless another program holds the
-// directory. A "Tarvelion.nvr" that exists but could not be used at the start is first
-// kept beside it, so that the save never destroys the user's bytes.
+// directory or the save was found impossible at the construction. A "Tarvelion.nvr" that
+// exists but could not be used at the start is first kept beside it, so that the save
+// never destroys the user's bytes.
 class TNVR {
  public:
   TNVR();
@@ -67,12 +68,20 @@ class TNVR {
   // or FileError::WrongSize), so that the factory state runs; nothing when it was loaded,
   // is missing, or there is no directory.
   std::error_code UnusableFailure() const { return unusableFailure_; }
+  // Why the save at exit cannot be made, as things were at the construction, with the
+  // save's own checks: an unusable file that cannot be kept aside (no regular file, a
+  // folder where it may not be renamed, no free kept name), or a file that cannot be
+  // replaced or made (a link into a missing folder, a file the user may not write).
+  // Such a save is not tried: the destructor writes nothing. Nothing where the save can
+  // be made, another program holds the directory, or there is no directory.
+  std::error_code UnsavableFailure() const { return unsavableFailure_; }
 
  private:
   const std::string directory_;
   FolderLock lock_;
   std::error_code lockFailure_;
   std::error_code unusableFailure_;
+  std::error_code unsavableFailure_;
   bool discarded_ = false;
 };
 
@@ -87,14 +96,20 @@ std::error_code NvrLockFailure();
 // TNVR::UnusableFailure of the one TNVR: at start, why "Tarvelion.nvr" exists but could
 // not be used, so that the factory state (or zeros) runs instead; nothing otherwise.
 std::error_code NvrUnusableFailure();
+// TNVR::UnsavableFailure of the one TNVR: at start, why the patch memory will not be
+// saved at exit; nothing otherwise.
+std::error_code NvrUnsavableFailure();
 // The run changed nothing worth keeping (its ROM never loaded): NvrShutdown writes nothing.
 void NvrDiscard();
 // At exit: destroys the TNVR, which writes "Tarvelion.nvr". False, with the system's
 // reason in error, when that save failed; true when it succeeded or nothing was to be
 // written (another program holds the directory, or no NvrInit since the last shutdown).
+// A save found impossible at the start (NvrUnsavableFailure) is not tried: false, with
+// that reason, and nothing is touched.
 // Before the save, a "Tarvelion.nvr" that could not be used at the start is kept beside
 // it (for a symbolic link, the file it leads to, beside that file) under a new name,
-// never over another: "Tarvelion.nvr.unusable", else "Tarvelion.nvr.unusable-2", ...
+// never over another: "Tarvelion.nvr.unusable", else "Tarvelion.nvr.unusable-2", ...,
+// the name cut short where it would not fit in a name of the folder.
 // If it cannot be kept, nothing is saved, the file stays, and the reason is the
 // failure's. If the save fails, the kept file is put back under its name where it can be.
 bool NvrShutdown(std::error_code* error = nullptr);

@@ -34,7 +34,8 @@ void Say(QMessageBox::Icon icon, const std::string& text) {
 }
 
 // Another Tarvelion started from the same folder holds the patch memory: this one runs
-// but leaves the file to it. A folder that cannot be locked at all is still saved to.
+// but leaves the file to it. A folder that cannot be locked at all is still saved to,
+// where the save can be made (else WarnNvrUnusable says why not).
 void WarnNvrNotHeld() {
   const std::error_code failure = NvrLockFailure();
   if (!failure) return;
@@ -43,26 +44,37 @@ void WarnNvrNotHeld() {
                                   "\" is in use by another Tarvelion.\nThis one runs, but will not save it.");
   else
     Say(QMessageBox::Warning, "The folder of the patch memory \"" + NvrFile() + "\" cannot be locked: " +
-                                  failure.message() +
-                                  ".\nTarvelion cannot tell whether another one uses it; it saves the patch "
-                                  "memory at exit all the same.");
+                                  failure.message() + ".\nTarvelion cannot tell whether another one uses it" +
+                                  (NvrUnsavableFailure() ? "."
+                                                         : "; it saves the patch memory at exit all the "
+                                                           "same."));
 }
 
 // A patch memory file that could not be used (of a wrong size, unreadable): the factory
-// state runs, and at exit the file is kept beside the save under a new name.
+// state runs, and at exit the file is kept beside the save under a new name. A save
+// that cannot be made as things stand is said with its reason, and not tried at exit.
 void WarnNvrUnusable() {
-  const std::error_code failure = NvrUnusableFailure();
-  if (!failure) return;
+  const std::error_code failure = NvrUnusableFailure(), unsavable = NvrUnsavableFailure();
+  if (!failure) {
+    if (unsavable)
+      Say(QMessageBox::Warning, "The patch memory " + Quoted(NvrFile()) +
+                                    " will not be saved at exit: " + unsavable.message() + ".");
+    return;
+  }
   std::string reason = failure.message();
   std::error_code sizeUnknown;
   const uintmax_t size = std::filesystem::file_size(NvrFile(), sizeUnknown);
   if (failure == FileError::WrongSize && !sizeUnknown)
     reason = "it has " + std::to_string(size) + " bytes, not " + std::to_string(kNvrSize);
+  std::string after =
+      "; at exit the file is kept beside it under a new name, and the patch memory is saved in its place.";
+  if (NvrInUseElsewhere())
+    after = ".";
+  else if (unsavable)
+    after = ", and the patch memory will not be saved at exit" +
+            (unsavable == failure ? std::string(".") : ": " + unsavable.message() + ".");
   Say(QMessageBox::Warning, "The patch memory " + Quoted(NvrFile()) + " cannot be used: " + reason +
-                                ".\nThe factory state runs instead" +
-                                (NvrInUseElsewhere() ? "."
-                                                     : "; at exit the file is kept beside it under a new "
-                                                       "name, and the patch memory is saved in its place."));
+                                ".\nThe factory state runs instead" + after);
 }
 
 // A log-out would lose a changed cartridge: the question of closing the window, where
@@ -78,13 +90,16 @@ bool MayLogOut(const std::function<bool()>& mayAsk) {
 // if they are lost, the user must know, with the system's reason. Gives the exit status.
 int SavePatchMemory() {
   WayOutTaken();
+  // Said at the start, with its reason: not tried, and nothing new to say.
+  const bool saidNotSaved = bool(NvrUnsavableFailure());
   std::error_code failure;
   const bool saved = BoardShutdown(&failure);
   if (!NvrKeptFile().empty())
     std::fprintf(stderr, "%s: The patch memory that could not be used is kept as %s.\n", kApplicationTitle,
                  Quoted(NvrKeptFile()).c_str());
   if (saved) return 0;
-  Say(QMessageBox::Critical,
+  if (!saidNotSaved)
+    Say(QMessageBox::Critical,
       "The patch memory could not be saved to \"" + NvrFile() + "\": " + failure.message());
   return 1;
 }
@@ -112,6 +127,12 @@ void WayOutWithoutDisplay() {
 // where a signal or the session's end came first, an exception that escaped the windows,
 // a lost display, or a patch memory that could not be saved.
 int main(int argc, char** argv) {
+  // Some launchers start programs with these blocked; the way out needs them. Before any
+  // thread exists, so that every thread inherits the mask.
+  sigset_t endSignals;
+  sigemptyset(&endSignals);
+  for (int number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&endSignals, number);
+  pthread_sigmask(SIG_UNBLOCK, &endSignals, nullptr);
   // A save beyond the file size limit (ulimit -f) fails with its reason and is said,
   // instead of the signal killing the program in the middle of the write.
   std::signal(SIGXFSZ, SIG_IGN);

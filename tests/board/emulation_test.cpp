@@ -13,6 +13,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "board/Cpu.h"
 #include "board/Emulator.h"
@@ -184,6 +185,19 @@ TEST_F(EmulationTest, StopServesTheSliceServiceTheThreadWaitsFor) {
   StopEmulation();
   EXPECT_TRUE(ran);
   EXPECT_FALSE(EmulationRunning());
+
+  // A process that ends inside the very call the thread waits for (as the window system
+  // ends it inside a box) never gets past that call: at its exit the thread is let go
+  // instead of waited for, and the process ends. The alarm fails a hang.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        alarm(60);
+        StartEmulation(rom);
+        RunBetweenSlices([] { std::exit(3); });
+        ServeUntil([] { return false; });
+      },
+      ::testing::ExitedWithCode(3), "");
 }
 
 TEST_F(EmulationTest, WhilePausedEveryPassReportsNoInstructionsAndTheServicesGoOn) {
@@ -241,18 +255,22 @@ TEST_F(EmulationTest, AResetWhilePausedTakesEffectAtOnceAndRunsWhenReleased) {
 // writes no patch memory: an existing file is not even written again (an open-bus
 // processor would stack its exception frames all through it), an unusable one is not
 // kept aside, and none is made where there was none (a blank one would hide the factory
-// state at every later start).
+// state at every later start). The old file is held open meanwhile, so that a file that
+// replaced it could not be given its inode.
 TEST_F(EmulationTest, WithoutARomImageNothingRunsAndNoPatchMemoryIsWritten) {
   const std::string nvr = dir.File("Tarvelion.nvr");
   for (const size_t size : {size_t(0x4000), size_t(0x4001), size_t(0)}) {
     SCOPED_TRACE(size ? "a patch memory file of " + std::to_string(size) + " bytes" : "no patch memory file");
     std::filesystem::remove(nvr);
     struct stat before {}, after {};
+    int old = -1;
     if (size) {
       kqtest::WriteFile(nvr, kqtest::Pattern(size, 7));
       const timespec longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
       ASSERT_EQ(utimensat(AT_FDCWD, nvr.c_str(), longAgo, 0), 0);
-      ASSERT_EQ(stat(nvr.c_str(), &before), 0);
+      old = open(nvr.c_str(), O_RDONLY | O_CLOEXEC);
+      ASSERT_GE(old, 0);
+      ASSERT_EQ(fstat(old, &before), 0);
     }
     window.messages.clear();
     window.quitRequests = 0;
@@ -274,8 +292,10 @@ TEST_F(EmulationTest, WithoutARomImageNothingRunsAndNoPatchMemoryIsWritten) {
     if (size) {
       EXPECT_EQ(kqtest::ReadFile(nvr), kqtest::Pattern(size, 7));
       ASSERT_EQ(stat(nvr.c_str(), &after), 0);
+      EXPECT_EQ(after.st_dev, before.st_dev);
       EXPECT_EQ(after.st_ino, before.st_ino);
       EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+      close(old);
     }
   }
 }

@@ -176,6 +176,8 @@ TEST_F(PatchMemoryTest, ExitKeepsAnUnusableFileBesideTheSave) {
       {"too short", 0x3FFF, 0644, "Tarvelion.nvr", FileError::WrongSize},
       {"unreadable", 0x4000, 0200, "Tarvelion.nvr", std::make_error_code(std::errc::permission_denied)},
       {"a link to a file too long", 0x4001, 0644, "sub/bank", FileError::WrongSize},
+      // Its kept names are cut short to fit in a name of the folder.
+      {"a link to a file of a long name", 100, 0644, "sub/" + std::string(252, 'b'), FileError::WrongSize},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -189,14 +191,19 @@ TEST_F(PatchMemoryTest, ExitKeepsAnUnusableFileBesideTheSave) {
       GiveToUser(folder.File("sub"));
     }
     GiveToUser(path);
+    const auto keptAs = [&](const std::string& suffix) {
+      const std::string name = file.substr(file.rfind('/') + 1);
+      const size_t most = size_t(pathconf(path.c_str(), _PC_NAME_MAX)) - suffix.size();
+      return file.substr(0, file.rfind('/') + 1) + name.substr(0, std::min(name.size(), most)) + suffix;
+    };
     for (const int run : {1, 2}) {
-      const std::string kept = file + (run == 1 ? ".unusable" : ".unusable-2");
+      const std::string kept = keptAs(run == 1 ? ".unusable" : ".unusable-2");
       WriteFile(file, Pattern(c.size, run));
       ASSERT_EQ(chmod(file.c_str(), c.mode), 0);
       GiveToUser(file);
       EXPECT_TRUE(AsOrdinaryUser([&] {
         NvrInit();
-        const bool started = NvrUnusableFailure() == c.reason && Nvr() == factory;
+        const bool started = NvrUnusableFailure() == c.reason && !NvrUnsavableFailure() && Nvr() == factory;
         NvrWriteLong(0x18000, 0x12345678);
         return NvrShutdown() && started && NvrKeptFile() == kept;
       })) << run;
@@ -204,7 +211,7 @@ TEST_F(PatchMemoryTest, ExitKeepsAnUnusableFileBesideTheSave) {
       EXPECT_EQ(ReadFile(kept), Pattern(c.size, run));
       EXPECT_EQ(ReadFile(folder.File("Tarvelion.nvr")), saved);
     }
-    EXPECT_EQ(ReadFile(file + ".unusable"), Pattern(c.size, 1));
+    EXPECT_EQ(ReadFile(keptAs(".unusable")), Pattern(c.size, 1));
     EXPECT_EQ(folder.Entries(), c.file == "Tarvelion.nvr"
                                     ? (std::vector<std::string>{"Factory.nvr", "Tarvelion.nvr", "Tarvelion.nvr.unusable",
                                                                 "Tarvelion.nvr.unusable-2"})
@@ -293,6 +300,9 @@ TEST_F(PatchMemoryTest, AFailedSaveKeepsTheOldFile) {
     ASSERT_EQ(chmod(dir.Path().c_str(), fullDisk ? 0700 : 0555), 0);
     const auto program = [&] {
       NvrInit();
+      const std::error_code known = NvrUnsavableFailure();
+      if (known != (fullDisk ? std::error_code() : std::make_error_code(std::errc::permission_denied)))
+        return false;
       std::optional<kqtest::FileSizeLimit> full;
       if (fullDisk) full.emplace(1000);
       std::error_code failure;
@@ -303,6 +313,50 @@ TEST_F(PatchMemoryTest, AFailedSaveKeepsTheOldFile) {
     ASSERT_EQ(chmod(dir.Path().c_str(), 0700), 0);
     EXPECT_EQ(ReadFile(dir.File("Tarvelion.nvr")), Pattern(0x4001, 9));
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Tarvelion.nvr"}));
+  }
+
+  // A save that cannot be made as things stand at the start is known then, with the
+  // reason the exit's save would give, and is not tried at exit even where it could be
+  // by then (the missing folder made meanwhile): nothing is touched.
+  namespace fs = std::filesystem;
+  const auto reason = [](std::errc number) { return std::make_error_code(number); };
+  const struct {
+    const char* what;
+    std::function<void(const std::string&)> make;
+    std::error_code unusable, reason;
+  } kinds[] = {
+      {"a folder", [](const std::string& p) { fs::create_directory(p); }, reason(std::errc::is_a_directory),
+       reason(std::errc::is_a_directory)},
+      {"a FIFO", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); },
+       FileError::NotARegularFile, FileError::NotARegularFile},
+      {"a link to itself", [](const std::string& p) { fs::create_symlink("Tarvelion.nvr", p); },
+       reason(std::errc::too_many_symbolic_link_levels), reason(std::errc::too_many_symbolic_link_levels)},
+      {"a link to a folder",
+       [](const std::string& p) {
+         fs::create_directory(p + ".d");
+         fs::create_symlink("Tarvelion.nvr.d", p);
+       },
+       reason(std::errc::is_a_directory), reason(std::errc::is_a_directory)},
+      {"a link into a missing folder",
+       [](const std::string& p) { fs::create_symlink("missing/Tarvelion.nvr", p); }, {},
+       reason(std::errc::no_such_file_or_directory)},
+  };
+  for (const auto& kind : kinds) {
+    SCOPED_TRACE(kind.what);
+    TempDir folder;
+    SetNvrDirectory(folder.Path());
+    const std::string file = folder.File("Tarvelion.nvr");
+    kind.make(file);
+    const auto entries = folder.Entries();
+    NvrInit();
+    EXPECT_EQ(NvrUnusableFailure(), kind.unusable);
+    EXPECT_EQ(NvrUnsavableFailure(), kind.reason);
+    fs::create_directory(folder.File("missing"));
+    std::error_code failure;
+    EXPECT_FALSE(NvrShutdown(&failure));
+    EXPECT_EQ(failure, kind.reason);
+    fs::remove(folder.File("missing"));
+    EXPECT_EQ(folder.Entries(), entries);
   }
 }
 

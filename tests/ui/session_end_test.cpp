@@ -1,7 +1,7 @@
 // A signal, or the session manager's end of the session (which Qt turns into a request
 // to quit from the platform), ends the session inside the program: every event loop
 // returns at once, modal boxes included, and nothing asks about a changed cartridge any
-// more.
+// more. The program's own quit (the last window closed) still asks.
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -17,14 +17,18 @@ namespace kqui {
 namespace {
 
 constexpr int kPlatformQuit = 0;  // in place of a signal: the session manager's Die
+constexpr int kOwnQuit = -1;      // a quit posted, as the last window closed posts it
 
 class SessionEndTest : public QObject {
   Q_OBJECT
 
  private slots:
   void EachEndEndsEveryLoopWithoutAQuestion() {
-    for (const auto& [signal, boxOpen] :
-         {std::pair{SIGTERM, false}, {SIGINT, true}, {SIGHUP, true}, {kPlatformQuit, true}}) {
+    for (const auto& [signal, boxOpen] : {std::pair{SIGTERM, false},
+                                          {SIGINT, true},
+                                          {SIGHUP, true},
+                                          {kPlatformQuit, true},
+                                          {kOwnQuit, false}}) {
       TestBoard board;
       CreateForms(TMainForm::StartUp::None);
       FakeHost host;
@@ -33,8 +37,13 @@ class SessionEndTest : public QObject {
       CartridgeNew();
       CartridgeChanged = 1;
       int boxResult = -1;
+      host.answers = {MessageChoice::No};  // a question is answered: the changes go
       QTimer::singleShot(0, [&, signal = signal, boxOpen = boxOpen] {
         QTimer::singleShot(0, [signal] {
+          if (signal == kOwnQuit) {
+            QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit));
+            return;
+          }
           if (signal != kPlatformQuit) {
             std::raise(signal);
             return;
@@ -48,11 +57,22 @@ class SessionEndTest : public QObject {
       // Ends what the session's end should have ended: the test fails.
       bool rescued = false;
       QObject guard;
-      QTimer::singleShot(5000, &guard, [&] {
+      QTimer::singleShot(30000, &guard, [&] {
         rescued = true;
         QCoreApplication::exit(99);
       });
-      QCOMPARE(QApplication::exec(), 0);
+      const int status = QApplication::exec();
+      for (int number : {SIGINT, SIGTERM, SIGHUP}) std::signal(number, SIG_DFL);
+      QCOMPARE(status, 0);
+      QVERIFY(!rescued);
+      if (signal == kOwnQuit) {
+        QVERIFY(!SessionEnding());
+        QCOMPARE(host.messages.size(), size_t(1));
+        QVERIFY(host.messages[0].text.find("cartridge has changed") != std::string::npos);
+        QVERIFY(!MainForm->isVisible());  // closed once answered
+        DestroyForms();
+        continue;
+      }
       QVERIFY(SessionEnding());
       QCOMPARE(boxResult, boxOpen ? 0 : -1);
       QVERIFY(MainForm->close());
@@ -62,7 +82,6 @@ class SessionEndTest : public QObject {
                MessageChoice::Cancel);
       QVERIFY(!rescued);
       DestroyForms();
-      for (int number : {SIGINT, SIGTERM, SIGHUP}) std::signal(number, SIG_DFL);
     }
   }
 };

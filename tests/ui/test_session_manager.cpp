@@ -3,6 +3,7 @@
 #include <poll.h>
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -26,7 +27,9 @@ struct SessionCallbacks {
     ++Manager(data)->interactRequests;
     SmsInteract(conn);
   }
-  static void InteractDone(SmsConn, SmPointer, Bool) {}
+  static void InteractDone(SmsConn, SmPointer data, Bool cancelShutdown) {
+    Manager(data)->cancelRequested = cancelShutdown;
+  }
   static void SaveRequest(SmsConn, SmPointer, int, Bool, int, Bool, Bool) {}
   static void Phase2Request(SmsConn conn, SmPointer) { SmsSaveYourselfPhase2(conn); }
   static void SaveDone(SmsConn, SmPointer data, Bool success) {
@@ -106,7 +109,7 @@ bool TestSessionManager::Wait(const std::function<bool()>& condition, int millis
     for (int i = 0; i < listenCount_; ++i)
       fds.push_back({IceGetListenConnectionNumber(listen_[i]), POLLIN, 0});
     if (ice_) fds.push_back({IceConnectionNumber(ice_), POLLIN, 0});
-    if (poll(fds.data(), fds.size(), int(left)) <= 0) continue;
+    if (poll(fds.data(), fds.size(), int(std::min<qint64>(left, 20))) <= 0) continue;
     for (int i = 0; i < listenCount_; ++i) {
       if (!(fds[i].revents & POLLIN) || ice_) continue;
       IceAcceptStatus status;

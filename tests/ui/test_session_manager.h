@@ -23,7 +23,8 @@ class TestSessionManager {
   // For SESSION_MANAGER; empty when no socket could be made.
   const QString& Address() const { return address_; }
 
-  // Pumps messages until the condition holds (true) or the deadline passes (false).
+  // Pumps messages until the condition holds (true) or the deadline passes (false); the
+  // condition is also looked at while no message comes.
   bool Wait(const std::function<bool()>& condition, int milliseconds);
   bool Registered() const { return registered_; }
   bool Closed() const { return closed_; }
@@ -38,6 +39,7 @@ class TestSessionManager {
   int saveDone = 0;            // SaveYourselfDone messages so far
   bool saveSucceeded = false;  // the last one's success
   int interactRequests = 0;    // the client asked to ask its user
+  bool cancelRequested = false;  // its user's answer cancelled the log-out
 
  private:
   friend struct SessionCallbacks;
